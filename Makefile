@@ -1,0 +1,66 @@
+# Zentar: `make run` starts the program, `make test` runs every test.
+# Both install what is missing first (Debian packages, as root).
+
+JOBS   ?= $(shell nproc)
+BUILD  ?= build
+CMAKE  := cmake -S . -G "Unix Makefiles" -Wno-dev
+
+.PHONY: all deps native win64 win32 run test unit e2e fuzz fuzz-smoke bench screenshot clean
+
+all: native win64 win32
+
+deps:
+	@bash scripts/install-deps.sh
+
+native: deps
+	@$(CMAKE) -B $(BUILD)/native >/dev/null
+	@$(MAKE) --no-print-directory -s -C $(BUILD)/native -j$(JOBS)
+
+# The x86_64 build is the one the end-to-end tests run under 64-bit Wine; it
+# routes power actions through a recorder.
+win64: deps
+	@$(CMAKE) -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DZENTAR_TEST_SEAMS=ON >/dev/null
+	@$(MAKE) --no-print-directory -s -C $(BUILD)/win64 -j$(JOBS)
+
+# The product: a 32-bit, statically linked GUI program.
+win32: deps
+	@$(CMAKE) -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@$(MAKE) --no-print-directory -s -C $(BUILD)/win32 -j$(JOBS) Zentar
+	@bash scripts/check-product.sh $(BUILD)/win32/Zentar.exe
+
+run: win64
+	@bash scripts/run.sh $(BUILD)/win64/Zentar.exe
+
+test: native win64 win32
+	@$(MAKE) --no-print-directory unit fuzz-smoke e2e
+
+unit:
+	@cd $(BUILD)/native && ctest --output-on-failure -j$(JOBS)
+
+e2e:
+	@bash scripts/e2e.sh $(BUILD)/win64 $(SCENARIO)
+
+$(BUILD)/fuzz/fuzz_dbdat: deps
+	@$(CMAKE) -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DZENTAR_FUZZ=ON >/dev/null
+	@$(MAKE) --no-print-directory -s -C $(BUILD)/fuzz -j$(JOBS)
+
+# A few seconds per reader from the committed seeds; `make fuzz` runs each for a minute.
+fuzz-smoke: $(BUILD)/fuzz/fuzz_dbdat
+	@bash scripts/fuzz.sh $(BUILD)/fuzz 5
+
+fuzz: $(BUILD)/fuzz/fuzz_dbdat
+	@bash scripts/fuzz.sh $(BUILD)/fuzz 60
+
+bench: deps
+	@$(CMAKE) -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DZENTAR_BENCH=ON >/dev/null
+	@$(MAKE) --no-print-directory -s -C $(BUILD)/bench -j$(JOBS)
+	@for b in $(BUILD)/bench/*_bench; do $$b; done
+
+screenshot: win64
+	@bash scripts/screenshot.sh $(BUILD)/win64/Zentar.exe docs/clock.png
+
+clean:
+	rm -rf $(BUILD)

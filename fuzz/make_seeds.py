@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora for fuzz_dbdat and fuzz_note (run from anywhere)."""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SETTINGS, RECORD = 732, 848
+
+
+def settings():
+    b = bytearray(SETTINGS)
+    b[5:9] = bytes([4, 5, 5, 24])                 # quickRepeat, quickLead, quickInterval, fontSize
+    b[16:20] = struct.pack('<I', 0x00FF00)        # textColor
+    b[20:28] = struct.pack('<ii', 500, 40)        # posX, posY
+    b[28] = 1                                     # alarmService
+    b[29:35] = b'Arial\0'
+    b[389:392] = b'am\0'
+    b[400:403] = b'pm\0'
+    return bytes(b)
+
+
+def alarm(minute, text, temporary=0):
+    b = bytearray(RECORD)
+    struct.pack_into('<IIIIBb', b, 0, 1 << 3, 0, 0, 1 << 8, 0x41, minute)
+    b[18:18 + 11] = b'notify.mp3\0'
+    t = text.encode('gbk') + b'\0'
+    b[638:638 + len(t)] = t
+    b[834:837] = bytes([4, 5, 5])
+    struct.pack_into('<iBB', b, 840, 0, temporary, 0)
+    return bytes(b)
+
+
+def dbdat(count, records, extra=b''):
+    return settings() + struct.pack('<i', count) + b''.join(records) + extra
+
+
+def main():
+    s = settings()
+    three = [alarm(0, '起床'), alarm(30, '开会'), alarm(59, '下班')]
+    seeds = {
+        'dbdat': {
+            'empty': b'',
+            'settings-731': s[:731],
+            'settings-732': s,
+            'count-partial-733': s + b'\x01',
+            'count-partial-735': s + b'\x01\x00\x00',
+            'zero-alarms-736': dbdat(0, []),
+            'three-alarms': dbdat(3, three),
+            'temporary-second': dbdat(3, [three[0], alarm(15, '临时', 1), three[2]]),
+            'count-negative': dbdat(-1, three[:2]),
+            'count-huge': dbdat(0x7FFFFFFF, three[:1]),
+            'count-more-than-present': dbdat(5, three[:2], b'\x00' * 400),
+            'trailing-bytes': dbdat(1, three[:1], b'junk'),
+            'repair-zeros': bytes(32),
+        },
+        'note': {
+            'empty': b'',
+            'ascii': b'hello\r\nworld\r\n',
+            'gbk': '第一行\r\n第二行：提醒\r\n'.encode('gbk'),
+            'nul-inside': b'before\0after',
+            'nul-first': b'\0rest',
+        },
+    }
+    for corpus, files in seeds.items():
+        folder = os.path.join(HERE, 'corpus', corpus)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in files.items():
+            with open(os.path.join(folder, name), 'wb') as f:
+                f.write(data)
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,34 @@
+#!/bin/bash
+# Starts Zentar under Wine: on $DISPLAY when there is one, else on an Xvfb
+# display of its own, and saves a screenshot once the clock is up.
+set -euo pipefail
+exe=$(realpath "$1")
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/wine-env.sh"
+
+own_display=0
+if [ -z "${DISPLAY:-}" ]; then
+  start_xvfb
+  own_display=1
+fi
+export WINEPREFIX=$root/build/run/prefix HOME=$root/build/run/prefix/home
+make_prefix "$WINEPREFIX"
+
+# The program keeps db.dat and note.txt beside itself.
+app=$root/build/run/Zentar
+mkdir -p "$app"
+cp "$exe" "$app/Zentar.exe"
+cd "$app"
+wine "$app/Zentar.exe" &
+pid=$!
+sleep 4
+shot=$root/build/run/screenshot.png
+import -window root "$shot" 2>/dev/null && echo "run: screenshot saved to $shot"
+
+if [ "$own_display" = 1 ]; then
+  echo "run: Zentar is running on the private display $DISPLAY (Ctrl+C ends it)"
+  trap 'WINEPREFIX=$WINEPREFIX wineserver -k; kill $XVFB_PID 2>/dev/null' EXIT
+else
+  echo "run: Zentar is running on $DISPLAY; its data lives in $app"
+fi
+wait $pid || true

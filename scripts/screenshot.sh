@@ -1,0 +1,42 @@
+#!/bin/bash
+# Starts Zentar on a private Xvfb display over a plain backdrop and saves a
+# picture of the clock. Usage: scripts/screenshot.sh EXE OUT.png
+set -euo pipefail
+exe=$(realpath "$1")
+out=$(realpath -m "$2")
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/wine-env.sh"
+
+work=$(mktemp -d /tmp/zentar-shot.XXXXXX)
+export WINEPREFIX=$root/build/run/prefix HOME=$root/build/run/prefix/home
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_xvfb
+make_prefix "$WINEPREFIX"
+# A desktop-like backdrop: a full-screen window below the top-most clock.
+convert -size 1280x800 gradient:'#4a86c5-#1d3f66' "$work/backdrop.png"
+display -geometry 1280x800+0+0 -immutable "$work/backdrop.png" 2>/dev/null &
+sleep 1
+cp "$exe" "$work/Zentar.exe"
+(cd "$work" && wine "$work/Zentar.exe" >/dev/null 2>&1 &)
+
+# The clock's X window, once Wine has mapped it.
+win=""
+for _ in $(seq 100); do
+  win=$(xdotool search --onlyvisible --classname zentar.exe 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "screenshot: the clock did not appear" >&2; exit 1; }
+sleep 1.5
+eval "$(xdotool getwindowgeometry --shell "$win")"
+margin=24
+mkdir -p "$(dirname "$out")"
+import -window root -crop "$((WIDTH + 2 * margin))x$((HEIGHT + 2 * margin))+$((X - margin))+$((Y - margin))" \
+  +repage "$out"
+echo "screenshot: saved $out"

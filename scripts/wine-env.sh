@@ -1,0 +1,46 @@
+# Sourced by the run, screenshot and test scripts: the environment Wine needs
+# here and helpers for a private X display and Wine prefix.
+
+export LC_ALL=zh_CN.UTF-8          # code page 936 for every ANSI call
+export WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export TZ=${TZ:-CST-8}             # POSIX form; Wine follows it per process
+
+# Starts Xvfb on the first free display from :90 and exports DISPLAY.
+# Sets XVFB_PID so the caller can stop it.
+start_xvfb() {
+  local n=90
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -e /tmp/.X11-unix/X$n ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$n"
+}
+
+# Creates a ready Wine prefix in $1 (skipped when it is already ready).
+make_prefix() {
+  local prefix=$1
+  [ -f "$prefix/.zentar-ready" ] && return 0
+  rm -rf "$prefix"
+  mkdir -p "$prefix/home"
+  (
+    export WINEPREFIX=$prefix HOME=$prefix/home
+    timeout 120 wineboot -i >/dev/null 2>&1
+    # Without a window manager, hiding a window would wait for an answer that never comes.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # 宋体 with the ANSI charset falls back to a Latin face and shows boxes.
+    for face in SimSun NSimSun 宋体; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v "$face" /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+    wine reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1
+    timeout 60 wineserver -w
+  )
+  echo disable > "$prefix/.update-timestamp"
+  touch "$prefix/.zentar-ready"
+}

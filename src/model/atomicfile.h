@@ -1,0 +1,13 @@
+// Whole-file replacement: the new bytes go to a temporary file in the same
+// folder, are flushed, and then take the old file's place in one step, so a
+// crash at any moment leaves either the old or the new complete file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Reads at most maxBytes from the start of the file; false when it cannot be
+// opened or read.
+bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX);
+bool replaceFileAtomically(const std::string& path, const std::string& bytes);

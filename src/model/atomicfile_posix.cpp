@@ -1,0 +1,106 @@
+#include "model/atomicfile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<unsigned> tempSerial{0};
+
+bool writeAll(int fd, const char* p, size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Opens a fresh temporary beside the target. The pid and a serial keep two
+// saves of the same file, in this process or another, apart; O_EXCL makes
+// sure a stray file of that name is never overwritten.
+int createTemp(const std::string& path, std::string& tempPath) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".~tmp%ld-%u", static_cast<long>(::getpid()),
+                      tempSerial.fetch_add(1));
+        tempPath = path + suffix;
+        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+    bytes.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        size_t hint = static_cast<size_t>(st.st_size);
+        bytes.reserve(hint < maxBytes ? hint : maxBytes);
+    }
+    // Read to the end rather than trusting the size: the file may change under us.
+    char chunk[65536];
+    bool ok = true;
+    while (bytes.size() < maxBytes) {
+        size_t want = maxBytes - bytes.size();
+        if (want > sizeof chunk) want = sizeof chunk;
+        ssize_t r = ::read(fd, chunk, want);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        if (r == 0) break;
+        bytes.append(chunk, static_cast<size_t>(r));
+    }
+    ::close(fd);
+    if (!ok) bytes.clear();
+    return ok;
+}
+
+bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
+    std::string tempPath;
+    int fd = createTemp(path, tempPath);
+    if (fd < 0) return false;
+
+    // Keep the old file's permissions rather than falling back to the umask.
+    struct stat old;
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+
+    bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok) ok = ::rename(tempPath.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+
+    // The new file is in place once rename returns; syncing the folder only
+    // makes that survive a power cut, so its failure does not undo the save.
+    int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}

@@ -1,0 +1,83 @@
+#include "model/atomicfile.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+volatile LONG tempSerial = 0;
+
+bool writeAll(HANDLE h, const char* p, size_t n) {
+    while (n > 0) {
+        DWORD part = n > 0x10000000 ? 0x10000000 : static_cast<DWORD>(n);
+        DWORD written = 0;
+        if (!WriteFile(h, p, part, &written, nullptr) || written == 0) return false;
+        p += written;
+        n -= written;
+    }
+    return true;
+}
+
+// A fresh temporary beside the target. The pid and a serial keep two saves of
+// the same file apart; CREATE_NEW makes sure a stray file of that name is
+// never overwritten.
+HANDLE createTemp(const std::string& path, std::string& tempPath) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".~tmp%lx-%lx",
+                      static_cast<unsigned long>(GetCurrentProcessId()),
+                      static_cast<unsigned long>(InterlockedIncrement(&tempSerial)));
+        tempPath = path + suffix;
+        HANDLE h = CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+    bytes.clear();
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(h, &size) && size.QuadPart > 0) {
+        unsigned long long hint = static_cast<unsigned long long>(size.QuadPart);
+        bytes.reserve(hint < maxBytes ? static_cast<size_t>(hint) : maxBytes);
+    }
+    // Read to the end rather than trusting the size: the file may change under us.
+    char chunk[65536];
+    bool ok = true;
+    while (bytes.size() < maxBytes) {
+        size_t want = maxBytes - bytes.size();
+        if (want > sizeof chunk) want = sizeof chunk;
+        DWORD got = 0;
+        if (!ReadFile(h, chunk, static_cast<DWORD>(want), &got, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        bytes.append(chunk, got);
+    }
+    CloseHandle(h);
+    if (!ok) bytes.clear();
+    return ok;
+}
+
+bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
+    std::string tempPath;
+    HANDLE h = createTemp(path, tempPath);
+    if (h == INVALID_HANDLE_VALUE) return false;
+
+    bool ok = writeAll(h, bytes.data(), bytes.size()) && FlushFileBuffers(h);
+    if (!CloseHandle(h)) ok = false;
+    if (ok)
+        ok = MoveFileExA(tempPath.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) DeleteFileA(tempPath.c_str());
+    return ok;
+}

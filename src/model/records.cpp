@@ -1,0 +1,86 @@
+#include "model/records.h"
+
+#include <cstring>
+
+namespace {
+
+// Copies a text and its terminator only, like the dialogs do: whatever sat
+// behind the old text stays in the image.
+template <size_t N>
+void setText(char (&field)[N], const char* text) {
+    static_assert(N > 0, "text field");
+    size_t len = std::strlen(text);
+    if (len >= N) len = N - 1;
+    std::memcpy(field, text, len);
+    field[len] = '\0';
+}
+
+constexpr uint32_t kGreen = 0x00FF00;
+
+}  // namespace
+
+ClockSettings defaultSettings() {
+    ClockSettings s;
+    std::memset(&s, 0, sizeof s);
+    s.quickRepeat = 4;
+    s.quickLead = 5;
+    s.quickInterval = 5;
+    s.fontSize = 24;
+    s.backColor = 0x000000;
+    s.textColor = kGreen;
+    s.posX = 500;
+    s.posY = 40;
+    s.alarmService = 1;
+    setText(s.fontName, "Arial");
+    setText(s.amMark, "am");
+    setText(s.pmMark, "pm");
+    return s;
+}
+
+AlarmRecord emptyAlarm() {
+    AlarmRecord r;
+    std::memset(&r, 0, sizeof r);
+    return r;
+}
+
+void repairLoadedSettings(ClockSettings& s) {
+    if (s.quickInterval == 0) s.quickInterval = 5;
+    if (s.fontSize == 0) s.fontSize = 24;
+    if (s.fontName[0] == '\0') setText(s.fontName, "Arial");
+    // Equal colours hide the digits, but only the pair 5/5 has always been
+    // mended at load; any other equal pair is left as the user chose it.
+    if (s.textColor == s.backColor && s.backColor == 5) s.textColor = kGreen;
+}
+
+uint32_t yearBit(int year) {
+    if (year < 2009 || year > 2029) return 0;
+    return uint32_t{1} << (year - 2009);
+}
+
+uint32_t monthBit(int month) {
+    if (month < 1 || month > 12) return 0;
+    return uint32_t{1} << (month - 1);
+}
+
+uint32_t dayBit(int day) {
+    if (day < 1 || day > 31) return 0;
+    return uint32_t{1} << (day - 1);
+}
+
+uint32_t hourBit(int hour) {
+    if (hour < 0 || hour > 23) return 0;
+    return uint32_t{1} << hour;
+}
+
+uint8_t weekdayBit(int weekday) {
+    if (weekday < 0 || weekday > 6) return 0;
+    return static_cast<uint8_t>(1u << weekday);
+}
+
+const char* const weekdayNames[7] = {"日", "一", "二", "三", "四", "五", "六"};
+
+size_t fieldLength(const char* field, size_t width) {
+    if (field == nullptr || width == 0) return 0;
+    const void* nul = std::memchr(field, '\0', width);
+    return nul ? static_cast<size_t>(static_cast<const char*>(nul) - field) : width;
+}
