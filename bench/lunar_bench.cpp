@@ -1,0 +1,70 @@
+// Lunar conversion costs: the whole supported range, and one repaint of the
+// calendar dialog's month grid.
+#include <benchmark/benchmark.h>
+
+#include "calendar/lunar.h"
+
+namespace {
+
+struct Date {
+    uint16_t y, m, d;
+};
+
+Date nextDay(Date t) {
+    if (++t.d > daysInMonth(t.y, t.m)) {
+        t.d = 1;
+        if (++t.m > 12) t.m = 1, ++t.y;
+    }
+    return t;
+}
+
+// Every day 1901-01-01..2050-12-31 through the three conversions the
+// calendar dialog makes for its selected day.
+void BM_ConvertEveryDay(benchmark::State& state) {
+    int64_t days = 0;
+    for (auto _ : state) {
+        for (Date t{1901, 1, 1}; t.y <= 2050; t = nextDay(t)) {
+            uint16_t ly, lm, ld;
+            char festival[kFestivalNameSize], gy[kLunarNameSize], gm[kLunarNameSize], gd[kLunarNameSize];
+            benchmark::DoNotOptimize(solarToLunar(t.y, t.m, t.d, ly, lm, ld));
+            lunarFestival(t.y, t.m, t.d, ly, lm, ld, festival);
+            ganzhiOfDate(t.y, t.m, t.d, gy, gm, gd);
+            benchmark::DoNotOptimize(festival);
+            benchmark::DoNotOptimize(gd);
+            ++days;
+        }
+    }
+    state.counters["days"] = benchmark::Counter(static_cast<double>(days), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ConvertEveryDay)->Unit(benchmark::kMillisecond);
+
+// The 6x7 grid of one month (December 2033, with its leap 11th month): each
+// cell's lunar label is the festival, the solar term, the month name on a
+// first day, or the day name.
+void BM_MonthLabels(benchmark::State& state) {
+    const uint16_t year = 2033, month = 12;
+    // The grid starts on the Sunday on or before the 1st (late November here).
+    const int lead = weekdayOf(year, month, 1);
+    const Date first = lead == 0 ? Date{year, month, 1}
+                                 : Date{year, static_cast<uint16_t>(month - 1),
+                                        static_cast<uint16_t>(daysInMonth(year, month - 1) - lead + 1)};
+    for (auto _ : state) {
+        Date t = first;
+        for (int cell = 0; cell < 42; ++cell, t = nextDay(t)) {
+            uint16_t ly, lm, ld;
+            char festival[kFestivalNameSize], label[kLunarNameSize];
+            const int term = solarToLunar(t.y, t.m, t.d, ly, lm, ld);
+            lunarFestival(t.y, t.m, t.d, ly, lm, ld, festival);
+            if (term != 0) solarTermName(term, label);
+            else if (ld == 1) lunarMonthName(lm, label);
+            else lunarDayName(ld, label);
+            benchmark::DoNotOptimize(festival);
+            benchmark::DoNotOptimize(label);
+        }
+    }
+}
+BENCHMARK(BM_MonthLabels)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
