@@ -1,0 +1,64 @@
+// The clock: the program's one permanent window and the owner of all its state.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "alarm/AlarmSeamsWin32.h"
+#include "alarm/tick.h"
+#include "app/paths.h"
+#include "model/localtime.h"
+#include "model/records.h"
+#include "win/Dialog.h"
+
+class CMemoDlg;
+
+class CClockDlg : public win::Dialog {
+public:
+    CClockDlg();
+    ~CClockDlg() override;
+
+    ClockSettings settings;
+    AlarmTable table;
+    std::string memoText;
+    ProgramPaths paths;
+    bool defaultSoundExists = false;
+    HWND mciWindow = nullptr;
+
+    // Stores the window position and writes db.dat and note.txt.
+    void saveDataFiles();
+    // The one memo window, created on first use.
+    CMemoDlg* memo();
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+    bool PreTranslateMessage(MSG& msg) override;
+
+private:
+    void OnTimer();
+    void OnDestroy();
+    void OnPowerCommand(int id);
+    void applyFont(int fontSize);
+    void applyTransparency(bool fullTransparent, int level, COLORREF colourKey);
+    void updateHover();
+    void placeWindow();
+    bool createTooltip();
+    void updateTooltip(const LocalTime& time);
+    void showTime(const LocalTime& time);
+
+    Win32AlarmSeams seams_;
+    ClockTick tick_;
+    std::unique_ptr<CMemoDlg> memoWindow_;
+    HWND tooltip_ = nullptr;
+    bool hovered_ = true;
+    bool layeredStyleSet_ = false;
+    HICON icon_;
+    HBRUSH backBrush_ = nullptr;
+    HFONT clockFont_ = nullptr;
+    LocalTime lastTick_;
+    SIZE templateSize_ = {};
+};

@@ -1,0 +1,216 @@
+#include "win/Dialog.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "win/util.h"
+
+namespace win {
+
+namespace {
+// Set while CreateDialogParam runs, so that messages arriving before
+// WM_INITDIALOG (WM_SETFONT) already reach their object.
+Dialog* creating = nullptr;
+const char kDialogProp[] = "Zentar.Dialog";
+
+Dialog* dialogOf(HWND hwnd) {
+    return static_cast<Dialog*>(GetPropA(hwnd, kDialogProp));
+}
+}  // namespace
+
+Dialog::Dialog(int templateId) : templateId_(templateId) {}
+
+Dialog::~Dialog() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        RemovePropA(hwnd_, kDialogProp);
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool Dialog::Create(HWND owner) {
+    creating = this;
+    HWND h = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+                                DialogProc, reinterpret_cast<LPARAM>(this));
+    creating = nullptr;
+    return h != nullptr;
+}
+
+INT_PTR Dialog::DoModal(HWND owner) {
+    modal_ = true;
+    ended_ = false;
+    if (owner)
+        owner = GetAncestor(owner, GA_ROOT);
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (!Create(owner)) {
+        modal_ = false;
+        return -1;
+    }
+    if (ownerWasEnabled)
+        EnableWindow(owner, FALSE);
+
+    MSG msg;
+    while (!ended_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {  // WM_QUIT: leave this loop and let the outer one see it
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got == -1)
+            break;
+        PumpMessage(msg);
+    }
+
+    // Re-enable the owner before the dialog goes, so that activation returns to it.
+    if (ownerWasEnabled)
+        EnableWindow(owner, TRUE);
+    if (hwnd_) {
+        HWND h = hwnd_;
+        DestroyWindow(h);
+    }
+    modal_ = false;
+    return result_;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+    result_ = result;
+    ended_ = true;
+    if (!modal_ && hwnd_)
+        DestroyWindow(hwnd_);
+    else if (hwnd_)
+        PostMessageA(hwnd_, WM_NULL, 0, 0);  // wake the modal loop
+}
+
+bool Dialog::OnCommand(int id, int, HWND) {
+    switch (id) {
+    case IDOK:
+        OnOK();
+        return true;
+    case IDCANCEL:
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+INT_PTR Dialog::OnMessage(UINT, WPARAM, LPARAM, bool&) { return 0; }
+
+bool Dialog::PreTranslateMessage(MSG&) { return false; }
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Dialog* self = dialogOf(hwnd);
+    if (!self && msg == WM_INITDIALOG)
+        self = reinterpret_cast<Dialog*>(lp);
+    if (!self && creating)
+        self = creating;
+    if (!self)
+        return FALSE;
+    if (!self->hwnd_) {
+        self->hwnd_ = hwnd;
+        SetPropA(hwnd, kDialogProp, self);
+    }
+
+    switch (msg) {
+    case WM_INITDIALOG:
+        return self->OnInitDialog();
+    case WM_COMMAND:
+        if (self->OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp))) {
+            SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY: {
+        bool handled = false;
+        self->OnMessage(msg, wp, lp, handled);
+        RemovePropA(hwnd, kDialogProp);
+        self->hwnd_ = nullptr;
+        self->ended_ = true;
+        self->OnFinalDestroy();
+        return FALSE;
+    }
+    }
+
+    bool handled = false;
+    const INT_PTR result = self->OnMessage(msg, wp, lp, handled);
+    if (!handled)
+        return FALSE;
+    // Messages whose answer is the dialog procedure's own return value.
+    switch (msg) {
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return result;
+    }
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+bool PumpMessage(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    Dialog* owner = root ? dialogOf(root) : nullptr;
+    if (owner) {
+        if (owner->PreTranslateMessage(msg))
+            return true;
+        if (IsDialogMessageA(root, &msg))
+            return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+bool Dialog::ReadInt(int id, int minValue, int maxValue, int& value) {
+    char text[64] = {};
+    GetDlgItemTextA(hwnd_, id, text, sizeof text);
+    char* end = nullptr;
+    const char* p = text;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    const long parsed = std::strtol(p, &end, 10);
+    while (end && (*end == ' ' || *end == '\t'))
+        ++end;
+    if (end == p || *end != '\0') {
+        messageBox(hwnd_, "请输入一个整数。");
+    } else if (parsed < minValue || parsed > maxValue) {
+        char message[128];
+        std::snprintf(message, sizeof message, "请输入一个介于 %d 和 %d 之间的整数。", minValue,
+                      maxValue);
+        messageBox(hwnd_, message);
+    } else {
+        value = static_cast<int>(parsed);
+        return true;
+    }
+    HWND control = item(id);
+    SetFocus(control);
+    SendMessageA(control, EM_SETSEL, 0, -1);
+    return false;
+}
+
+bool Dialog::ReadText(int id, char* buffer, size_t bufferSize, size_t maxLength) {
+    HWND control = item(id);
+    const int length = GetWindowTextLengthA(control);
+    if (length < 0 || static_cast<size_t>(length) > maxLength || static_cast<size_t>(length) >= bufferSize) {
+        char message[128];
+        std::snprintf(message, sizeof message, "请输入不超过 %u 个字符。",
+                      static_cast<unsigned>(maxLength));
+        messageBox(hwnd_, message);
+        SetFocus(control);
+        SendMessageA(control, EM_SETSEL, 0, -1);
+        return false;
+    }
+    GetWindowTextA(control, buffer, static_cast<int>(bufferSize));
+    return true;
+}
+
+void Dialog::WriteInt(int id, int value) { SetDlgItemInt(hwnd_, id, value, TRUE); }
+
+void Dialog::WriteText(int id, const char* text) { SetDlgItemTextA(hwnd_, id, text); }
+
+}  // namespace win

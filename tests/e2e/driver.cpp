@@ -1,0 +1,22 @@
+// Runs the end-to-end scenarios against a built Zentar.exe under Wine.
+//
+//   zentar_e2e PROGRAM WORKROOT [SCENARIO...]
+//   zentar_e2e --touch FILE WORDS...   (a stand-in program for alarms to start:
+//                                       writes its arguments into FILE)
+#include <cstdio>
+#include <cstring>
+
+#include "harness.h"
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--touch") == 0) {
+        FILE* f = std::fopen(argv[2], "wb");
+        if (!f)
+            return 1;
+        for (int i = 3; i < argc; ++i)
+            std::fprintf(f, i > 3 ? " %s" : "%s", argv[i]);
+        std::fclose(f);
+        return 0;
+    }
+    return e2e::runScenarios(argc, argv);
+}

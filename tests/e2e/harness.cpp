@@ -1,0 +1,388 @@
+#include "harness.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+namespace e2e {
+
+namespace {
+
+Setup theSetup;
+
+struct Entry {
+    const char* name;
+    ScenarioFn fn;
+};
+
+std::vector<Entry>& registry() {
+    static std::vector<Entry> entries;
+    return entries;
+}
+
+std::string currentFailure;
+
+void removeTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+const Setup& setup() { return theSetup; }
+
+std::string scenarioFolder(const std::string& name) {
+    const std::string folder = theSetup.workRoot + "\\" + name;
+    removeTree(folder);
+    CreateDirectoryA(theSetup.workRoot.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+bool installProgram(const std::string& folder) {
+    return CopyFileA(theSetup.programPath.c_str(), (folder + "\\Zentar.exe").c_str(), FALSE) != 0;
+}
+
+bool writeBytes(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool readBytes(const std::string& path, std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    bytes.clear();
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    std::fclose(f);
+    return true;
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Program::launch(const std::string& commandLine, const std::string& currentDir,
+                     char* environment) {
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    return CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, environment,
+                          currentDir.c_str(), &si, &info_) != 0;
+}
+
+bool Program::start(const std::string& folder, const std::string& commandLine,
+                    const std::string& currentDir) {
+    const std::string line = commandLine.empty() ? "\"" + folder + "\\Zentar.exe\"" : commandLine;
+    return launch(line, currentDir.empty() ? folder : currentDir, nullptr);
+}
+
+bool Program::startAt(const std::string& folder, const std::string& localTime) {
+    // libfaketime must be preloaded by the Unix side of a fresh `wine` start;
+    // a Windows CreateProcess does not carry it into the new process. So a
+    // shell starts the program, and the clock window tells its process.
+    std::string unixFolder = folder;
+    if (unixFolder.size() > 2 && unixFolder[1] == ':')
+        unixFolder = unixFolder.substr(2);
+    for (char& c : unixFolder)
+        if (c == '\\')
+            c = '/';
+    const std::string line =
+        "/bin/sh -c \"cd '" + unixFolder +
+        "' && exec env LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+        " NO_FAKE_STAT=1 FAKETIME_DONT_FAKE_MONOTONIC=1 FAKETIME='@" + localTime +
+        "' wine Zentar.exe\"";
+    adoptFromWindow_ = true;
+    return launch(line, folder, nullptr);
+}
+
+Program::~Program() {
+    kill();
+    if (info_.hProcess) {
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+}
+
+bool Program::running() const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::waitExit(DWORD milliseconds, DWORD* exitCode) {
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode)
+        GetExitCodeProcess(info_.hProcess, exitCode);
+    return true;
+}
+
+void Program::kill() {
+    if (running()) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+}
+
+HWND Program::clock(DWORD milliseconds) {
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+            for (HWND h : adoptFromWindow_ ? windowsOf(0) : windowsOf(pid())) {
+                char cls[32] = {};
+                GetClassNameA(h, cls, sizeof cls);
+                if (std::strcmp(cls, "#32770") == 0 && GetDlgItem(h, 1000) && IsWindowVisible(h)) {
+                    found = h;
+                    return true;
+                }
+            }
+            return !adoptFromWindow_ && !running();
+        },
+        milliseconds);
+    if (found && adoptFromWindow_) {
+        // From now on this object stands for the program itself.
+        DWORD pid = 0;
+        const DWORD thread = GetWindowThreadProcessId(found, &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+        if (process) {
+            CloseHandle(info_.hProcess);
+            CloseHandle(info_.hThread);
+            info_.hProcess = process;
+            info_.hThread = OpenThread(SYNCHRONIZE, FALSE, thread);
+            info_.dwProcessId = pid;
+            adoptFromWindow_ = false;
+        }
+    }
+    return found;
+}
+
+std::vector<HWND> windowsOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } search{pid, {}};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == s->pid || (s->pid == 0 && owner != GetCurrentProcessId()))
+                s->found.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string windowText(HWND hwnd) {
+    char text[1024] = {};
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 3000, &length))
+        return std::string();
+    return std::string(text, length);
+}
+
+std::string itemText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    return control ? windowText(control) : std::string();
+}
+
+void sleepMs(DWORD milliseconds) { Sleep(milliseconds); }
+
+void fail(const char* file, int line, const std::string& what) {
+    char where[512];
+    std::snprintf(where, sizeof where, "%s:%d: ", file, line);
+    currentFailure = where + what;
+    throw Failure();
+}
+
+ScenarioRegistrar::ScenarioRegistrar(const char* name, ScenarioFn fn) {
+    registry().push_back(Entry{name, fn});
+}
+
+int runScenarios(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: zentar_e2e PROGRAM WORKROOT [SCENARIO...]\n");
+        return 2;
+    }
+    theSetup.programPath = argv[1];
+    theSetup.workRoot = argv[2];
+
+    int passed = 0, failed = 0;
+    for (const Entry& e : registry()) {
+        bool selected = argc == 3;
+        for (int i = 3; i < argc; ++i)
+            selected = selected || std::strcmp(argv[i], e.name) == 0;
+        if (!selected)
+            continue;
+        std::printf("[ RUN  ] %s\n", e.name);
+        std::fflush(stdout);
+        const DWORD start = GetTickCount();
+        bool ok = true;
+        try {
+            e.fn();
+        } catch (const Failure&) {
+            ok = false;
+        }
+        const double seconds = (GetTickCount() - start) / 1000.0;
+        if (ok) {
+            ++passed;
+            std::printf("[  OK  ] %s (%.1f s)\n", e.name, seconds);
+        } else {
+            ++failed;
+            std::printf("[ FAIL ] %s (%.1f s)\n         %s\n", e.name, seconds, currentFailure.c_str());
+        }
+        std::fflush(stdout);
+    }
+    std::printf("e2e: %d passed, %d failed\n", passed, failed);
+    return failed == 0 && passed > 0 ? 0 : 1;
+}
+
+}  // namespace e2e
+
+#include "model/records.h"
+
+namespace e2e {
+
+std::string driverPath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+std::vector<HWND> windowsOfClass(DWORD pid, const char* className) {
+    std::vector<HWND> found;
+    for (HWND h : windowsOf(pid)) {
+        char cls[64] = {};
+        GetClassNameA(h, cls, sizeof cls);
+        if (lstrcmpiA(cls, className) == 0)
+            found.push_back(h);
+    }
+    return found;
+}
+
+HWND dialogWithItem(DWORD pid, int id, bool visibleOnly) {
+    for (HWND h : windowsOfClass(pid, "#32770"))
+        if (GetDlgItem(h, id) && (!visibleOnly || IsWindowVisible(h)))
+            return h;
+    return nullptr;
+}
+
+std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tooltip, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return std::string();
+    const SIZE_T textSize = 512;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+    std::string text;
+    if (remote) {
+        TTTOOLINFOA info = {};
+        info.cbSize = sizeof info;
+        info.hwnd = tool;
+        info.uId = toolId;
+        info.lpszText = remote + sizeof info;
+        const char zero = 0;
+        WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
+        WriteProcessMemory(process, remote + sizeof info, &zero, 1, nullptr);
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(tooltip, TTM_GETTEXTA, textSize, reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, 3000, &ignored);
+        char buffer[512] = {};
+        ReadProcessMemory(process, remote + sizeof info, buffer, sizeof buffer - 1, nullptr);
+        text = buffer;
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return text;
+}
+
+std::string dataFileBytes(const ClockSettings& settings, const AlarmRecord* records, int count) {
+    std::string bytes(reinterpret_cast<const char*>(&settings), sizeof settings);
+    const int32_t n = count;
+    bytes.append(reinterpret_cast<const char*>(&n), 4);
+    for (int i = 0; i < count; ++i)
+        bytes.append(reinterpret_cast<const char*>(&records[i]), sizeof(AlarmRecord));
+    return bytes;
+}
+
+namespace {
+// Real X input through xdotool: Wine runs Unix programs from CreateProcess,
+// and input from the X server reaches the program exactly as a user's would.
+void xdotool(const std::string& arguments) {
+    std::string line = "/usr/bin/xdotool " + arguments;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    Sleep(100);
+}
+
+std::string at(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
+}  // namespace
+
+void mouseMoveTo(int x, int y) { xdotool("mousemove " + at(x, y)); }
+
+void mouseClick(int x, int y, bool right) {
+    xdotool("mousemove " + at(x, y) + (right ? " click 3" : " click 1"));
+}
+
+void mouseDoubleClick(int x, int y) {
+    xdotool("mousemove " + at(x, y) + " click --repeat 2 --delay 80 1");
+}
+
+void mouseDrag(int fromX, int fromY, int toX, int toY) {
+    std::string steps = "mousemove " + at(fromX, fromY) + " sleep 0.2 mousedown 1 sleep 0.4";
+    for (int i = 1; i <= 6; ++i)
+        steps += " mousemove " + at(fromX + (toX - fromX) * i / 6, fromY + (toY - fromY) * i / 6) +
+                 " sleep 0.05";
+    xdotool(steps + " sleep 0.2 mouseup 1");
+}
+
+void typeText(const char* ascii) { xdotool(std::string("type --delay 60 '") + ascii + "'"); }
+
+std::vector<std::string> seamLog(const std::string& folder) {
+    std::string bytes;
+    std::vector<std::string> lines;
+    if (!readBytes(folder + "\\zentar-seams.log", bytes))
+        return lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n') {
+            lines.push_back(bytes.substr(start, i - start));
+            start = i + 1;
+        }
+    return lines;
+}
+
+}  // namespace e2e

@@ -1,0 +1,257 @@
+// Start-up, single instance and every way the program ends.
+#include <cstring>
+#include <string>
+
+#include "alarm/schedule.h"
+#include "clock/clocktext.h"
+#include "harness.h"
+#include "model/records.h"
+
+namespace {
+
+using namespace e2e;
+
+const int kSettingsSize = sizeof(ClockSettings);
+const int kRecordSize = sizeof(AlarmRecord);
+
+std::string dataFile(const ClockSettings& s, const AlarmRecord* records, int32_t count) {
+    return dataFileBytes(s, records, count);
+}
+
+AlarmRecord alarm(int minute, const char* text, bool temporary) {
+    AlarmRecord r = emptyAlarm();
+    r.minute = static_cast<int8_t>(minute);
+    r.hourMask = 1u << 7;
+    std::strcpy(r.text, text);
+    r.repeatCount = 1;
+    r.intervalMinutes = 1;
+    r.temporary = temporary ? 1 : 0;
+    return r;
+}
+
+LocalTime now() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wDayOfWeek};
+}
+
+// The clock shows the time of this second or of one just before (the program
+// refreshes five times a second, and a busy start may delay a refresh).
+bool showsCurrentTime(HWND clock, std::string* shown) {
+    *shown = itemText(clock, 1000);
+    const LocalTime after = now();
+    const ClockSettings s = defaultSettings();
+    for (int back = 0; back <= 2; ++back)
+        if (*shown == formatClockText(s, addSeconds(after, -back)))
+            return true;
+    return false;
+}
+
+int32_t s32At(const std::string& bytes, size_t offset) {
+    int32_t v = 0;
+    std::memcpy(&v, bytes.data() + offset, 4);
+    return v;
+}
+
+}  // namespace
+
+E2E_SCENARIO(clock_starts_in_empty_folder) {
+    const std::string folder = scenarioFolder("empty_folder");
+    E2E_CHECK(installProgram(folder));
+    Program zentar;
+    E2E_CHECK(zentar.start(folder));
+    HWND clock = zentar.clock();
+    E2E_CHECK_MSG(clock, "no clock window appeared");
+
+    const LONG style = GetWindowLongA(clock, GWL_STYLE);
+    const LONG exStyle = GetWindowLongA(clock, GWL_EXSTYLE);
+    E2E_CHECK(style & WS_POPUP);
+    E2E_CHECK((style & WS_CAPTION) == 0);
+    E2E_CHECK(exStyle & WS_EX_TOOLWINDOW);
+    E2E_CHECK(GetWindowTextLengthA(clock) == 0);
+
+    std::string first;
+    E2E_CHECK_MSG(showsCurrentTime(clock, &first), "clock shows '" + first + "'");
+    // The face changes from one second to the next.
+    std::string later;
+    E2E_CHECK(waitFor([&] { return itemText(clock, 1000) != first; }, 2500));
+    E2E_CHECK_MSG(showsCurrentTime(clock, &later), "clock shows '" + later + "'");
+
+    PostMessageA(clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(zentar.waitExit(10000));
+    // An empty folder gets both files on the way out.
+    E2E_CHECK(fileExists(folder + "\\db.dat"));
+    E2E_CHECK(fileExists(folder + "\\note.txt"));
+}
+
+E2E_SCENARIO(second_copy_exits_silently) {
+    const std::string folder = scenarioFolder("second_copy");
+    E2E_CHECK(installProgram(folder));
+    Program first;
+    E2E_CHECK(first.start(folder));
+    HWND clock = first.clock();
+    E2E_CHECK(clock);
+
+    Program second;
+    E2E_CHECK(second.start(folder));
+    bool showedWindow = false;
+    const bool ended = waitFor(
+        [&] {
+            for (HWND h : windowsOf(second.pid()))
+                showedWindow = showedWindow || IsWindowVisible(h);
+            return !second.running();
+        },
+        10000);
+    DWORD code = 1;
+    E2E_CHECK_MSG(ended && second.waitExit(0, &code), "the second copy kept running");
+    E2E_CHECK(code == 0);
+    E2E_CHECK(!showedWindow);
+
+    // The first copy is unaffected and still ticking.
+    E2E_CHECK(first.running());
+    const std::string before = itemText(clock, 1000);
+    E2E_CHECK(waitFor([&] { return itemText(clock, 1000) != before; }, 2500));
+    PostMessageA(clock, WM_CLOSE, 0, 0);
+    E2E_CHECK(first.waitExit(10000));
+}
+
+namespace {
+
+enum class Ending { ExitCommand, Close, EndSessionTrue, EndSessionFalse };
+
+void endAndCheckFiles(const char* name, Ending ending) {
+    const std::string folder = scenarioFolder(name);
+    E2E_CHECK(installProgram(folder));
+    AlarmRecord records[1] = {alarm(30, "早会", false)};
+    E2E_CHECK(writeBytes(folder + "\\db.dat", dataFile(defaultSettings(), records, 1)));
+    const std::string memo = "备忘：买牛奶\r\n第二行";
+    E2E_CHECK(writeBytes(folder + "\\note.txt", memo));
+
+    Program zentar;
+    E2E_CHECK(zentar.start(folder));
+    HWND clock = zentar.clock();
+    E2E_CHECK(clock);
+    DeleteFileA((folder + "\\db.dat").c_str());
+    DeleteFileA((folder + "\\note.txt").c_str());
+    SetWindowPos(clock, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r;
+    E2E_CHECK(waitFor([&] { return GetWindowRect(clock, &r) && r.left == 123 && r.top == 77; }, 3000));
+
+    switch (ending) {
+    case Ending::ExitCommand:
+        PostMessageA(clock, WM_COMMAND, 57665, 0);
+        E2E_CHECK(zentar.waitExit(10000));
+        break;
+    case Ending::Close:
+        PostMessageA(clock, WM_CLOSE, 0, 0);
+        E2E_CHECK(zentar.waitExit(10000));
+        break;
+    case Ending::EndSessionTrue:
+    case Ending::EndSessionFalse: {
+        DWORD_PTR answer = 0;
+        E2E_CHECK(SendMessageTimeoutA(clock, WM_ENDSESSION, ending == Ending::EndSessionTrue, 0,
+                                      SMTO_ABORTIFHUNG, 10000, &answer));
+        break;
+    }
+    }
+
+    std::string saved, savedMemo;
+    E2E_CHECK_MSG(readBytes(folder + "\\db.dat", saved), "db.dat was not written");
+    E2E_CHECK(readBytes(folder + "\\note.txt", savedMemo));
+    E2E_CHECK(saved.size() == size_t(kSettingsSize + 4 + kRecordSize));
+    E2E_CHECK(s32At(saved, offsetof(ClockSettings, posX)) == 123);
+    E2E_CHECK(s32At(saved, offsetof(ClockSettings, posY)) == 77);
+    E2E_CHECK(s32At(saved, kSettingsSize) == 1);
+    E2E_CHECK(saved.compare(kSettingsSize + 4, kRecordSize,
+                            reinterpret_cast<const char*>(&records[0]), kRecordSize) == 0);
+    E2E_CHECK(savedMemo == memo);
+
+    if (zentar.running()) {  // the session did not really end: the clock lives on
+        E2E_CHECK(!itemText(clock, 1000).empty());
+        PostMessageA(clock, WM_CLOSE, 0, 0);
+        E2E_CHECK(zentar.waitExit(10000));
+    }
+    // No temporary file is left beside the data.
+    WIN32_FIND_DATAA found;
+    int files = 0;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ++files;
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    E2E_CHECK_MSG(files == 3, "stray files beside the program");
+}
+
+}  // namespace
+
+E2E_SCENARIO(exit_command_saves) { endAndCheckFiles("exit_command", Ending::ExitCommand); }
+E2E_SCENARIO(close_saves) { endAndCheckFiles("close", Ending::Close); }
+E2E_SCENARIO(end_session_saves) { endAndCheckFiles("end_session_true", Ending::EndSessionTrue); }
+E2E_SCENARIO(cancelled_end_session_saves) {
+    endAndCheckFiles("end_session_false", Ending::EndSessionFalse);
+}
+
+E2E_SCENARIO(temporary_alarm_left_out_after_restart) {
+    const std::string folder = scenarioFolder("temporary_alarm");
+    E2E_CHECK(installProgram(folder));
+    ClockSettings s = defaultSettings();
+    s.posX = 200;
+    s.posY = 150;
+    const AlarmRecord records[3] = {alarm(1, "第一", false), alarm(2, "第二", true),
+                                    alarm(3, "第三", false)};
+    E2E_CHECK(writeBytes(folder + "\\db.dat", dataFile(s, records, 3)));
+
+    Program zentar;
+    E2E_CHECK(zentar.start(folder));
+    HWND clock = zentar.clock();
+    E2E_CHECK(clock);
+    RECT r;
+    GetWindowRect(clock, &r);
+    E2E_CHECK(r.left == 200 && r.top == 150);
+    PostMessageA(clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(zentar.waitExit(10000));
+
+    std::string saved;
+    E2E_CHECK(readBytes(folder + "\\db.dat", saved));
+    E2E_CHECK(saved.size() == size_t(kSettingsSize + 4 + 2 * kRecordSize));
+    E2E_CHECK(s32At(saved, kSettingsSize) == 2);
+    const char* first = saved.data() + kSettingsSize + 4;
+    E2E_CHECK(std::memcmp(first, &records[0], kRecordSize) == 0);
+    E2E_CHECK(std::memcmp(first + kRecordSize, &records[2], kRecordSize) == 0);
+}
+
+E2E_SCENARIO(relative_start_keeps_files_beside_program) {
+    const std::string root = scenarioFolder("relative_start");
+    const std::string programFolder = root + "\\prog";
+    const std::string elsewhere = root + "\\elsewhere";
+    CreateDirectoryA(programFolder.c_str(), nullptr);
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    CreateDirectoryA((elsewhere + "\\prog").c_str(), nullptr);
+    E2E_CHECK(installProgram(programFolder));
+    ClockSettings s = defaultSettings();
+    s.posX = 321;
+    s.posY = 45;
+    E2E_CHECK(writeBytes(programFolder + "\\db.dat", dataFile(s, nullptr, 0)));
+
+    // The command line names the program relative to this process's folder
+    // while the program starts in another one.
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    SetCurrentDirectoryA(root.c_str());
+    Program zentar;
+    const bool started = zentar.start(programFolder, "prog\\Zentar.exe", elsewhere);
+    SetCurrentDirectoryA(previous);
+    E2E_CHECK(started);
+    HWND clock = zentar.clock();
+    E2E_CHECK(clock);
+    RECT r;
+    GetWindowRect(clock, &r);
+    E2E_CHECK_MSG(r.left == 321 && r.top == 45, "db.dat beside the program was not read");
+    PostMessageA(clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(zentar.waitExit(10000));
+
+    E2E_CHECK(fileExists(programFolder + "\\note.txt"));
+    E2E_CHECK(!fileExists(elsewhere + "\\db.dat"));
+    E2E_CHECK(!fileExists(elsewhere + "\\prog\\db.dat"));
+}
