@@ -1,0 +1,72 @@
+#include "alarm/AlarmSeamsWin32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <vfw.h>
+
+#include <cstring>
+#include <vector>
+
+#include "alarm/CountdownDlg.h"
+#include "alarm/actions.h"
+#include "alarm/power_win32.h"
+#include "clock/ClockDlg.h"
+#include "memo/MemoDlg.h"
+
+bool Win32AlarmSeams::fileExists(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32AlarmSeams::playLooping(const char* path) {
+    HWND mci = clock_.mciWindow;
+    if (!mci)
+        return;
+    // One sound at a time: every start replaces what was playing.
+    MCIWndStop(mci);
+    MCIWndOpen(mci, path, 0);
+    MCIWndSetRepeat(mci, TRUE);
+    MCIWndPlay(mci);
+}
+
+bool Win32AlarmSeams::openWithShell(const char* path) {
+    const INT_PTR result =
+        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path, "", "", SW_SHOW));
+    return result > 32;
+}
+
+bool Win32AlarmSeams::runCommandLine(const char* commandLine) {
+    // CreateProcess may write into the command line.
+    std::vector<char> line(commandLine, commandLine + std::strlen(commandLine) + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    // The program is not tracked; keeping its handles would only leak them.
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+void Win32AlarmSeams::beep(int frequency, int milliseconds) { alarmBeep(frequency, milliseconds); }
+
+void Win32AlarmSeams::appendMemoLine(const char* text) {
+    CMemoDlg* memo = clock_.memo();
+    if (!memo)
+        return;
+    memo->AppendText(text);
+    ShowWindow(memo->hwnd(), SW_SHOW);
+}
+
+bool Win32AlarmSeams::confirmPowerAction(int code) {
+    const char* name = actionName(code);
+    if (!name || !*name)
+        return false;
+    CCountdownDlg countdown;
+    countdown.actionName = name;
+    return countdown.DoModal(nullptr) == IDOK;
+}
+
+void Win32AlarmSeams::runPowerAction(int code) { ::runPowerAction(code); }

@@ -1,0 +1,75 @@
+#include "alarm/power_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+#ifdef ZENTAR_TEST_SEAMS
+// Relative to the current folder, which is the program's folder.
+void record(const char* line) {
+    if (FILE* f = std::fopen("zentar-seams.log", "ab")) {
+        std::fprintf(f, "%s\n", line);
+        std::fclose(f);
+    }
+}
+#endif
+
+}  // namespace
+
+void enableShutdownPrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token))
+        return;
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+}
+
+void runPowerAction(int code) {
+    enableShutdownPrivilege();
+#ifdef ZENTAR_TEST_SEAMS
+    char line[32];
+    std::snprintf(line, sizeof line, "power %d", code);
+    record(line);
+#else
+    switch (code) {
+    case 1:
+        ExitWindowsEx(EWX_POWEROFF, 0);
+        break;
+    case 2:
+        ExitWindowsEx(EWX_REBOOT, 0);
+        break;
+    case 3:
+        SetSystemPowerState(TRUE, TRUE);
+        break;
+    case 4:
+        SetSystemPowerState(FALSE, TRUE);
+        break;
+    case 5:
+        ExitWindowsEx(EWX_LOGOFF, 0);
+        break;
+    }
+#endif
+}
+
+void startScreenSaver() {
+#ifdef ZENTAR_TEST_SEAMS
+    record("screensaver");
+#else
+    PostMessageA(GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+#endif
+}
+
+void alarmBeep(int frequency, int milliseconds) {
+#ifdef ZENTAR_TEST_SEAMS
+    char line[48];
+    std::snprintf(line, sizeof line, "beep %d %d", frequency, milliseconds);
+    record(line);
+#endif
+    Beep(frequency, milliseconds);
+}

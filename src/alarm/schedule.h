@@ -1,0 +1,77 @@
+// When an alarm is due, wall-clock arithmetic, the zone offset to UTC+8 and
+// the built-in automatic alarm. Pure functions, no platform.
+#pragma once
+
+#include <cstdint>
+
+#include "model/localtime.h"
+#include "model/records.h"
+
+constexpr int kFirstAlarmYear = 2009;
+constexpr int kLastAlarmYear = 2029;
+
+// True at second 0 of a minute that matches every non-zero mask and the
+// alarm's minute; never outside 2009..2029.
+bool isDue(const LocalTime& t, const AlarmRecord& a);
+
+// Proleptic Gregorian arithmetic on the wall clock: the result is `t` moved by
+// `seconds` with the weekday recomputed. No daylight-saving jump is applied,
+// so sound-start probes and the automatic alarm count wall-clock minutes.
+// `t` must be a valid calendar moment.
+LocalTime addSeconds(const LocalTime& t, int64_t seconds);
+
+// Days since 1970-01-01 of a Gregorian date (month 1..12).
+int64_t daysFromCivil(int year, int month, int day);
+// 28..31; 0 when month is not 1..12.
+int monthLength(int year, int month);
+
+// The transition fields of the system's time-zone record, copied over by the
+// platform side. year 0: day is the occurrence 1..5 (5 = last) of dayOfWeek
+// in month; otherwise month and day form a calendar date.
+struct ZoneRule {
+    uint16_t year;
+    uint16_t month;
+    uint16_t dayOfWeek;
+    uint16_t day;
+    uint16_t hour;
+};
+
+struct TimeZoneRecord {
+    int32_t bias;           // minutes, UTC = local + bias
+    int32_t standardBias;
+    int32_t daylightBias;
+    ZoneRule standardDate;  // daylight time ends
+    ZoneRule daylightDate;  // daylight time starts
+};
+
+// A resolved transition in a given year; hour as the rule holds it.
+struct ZoneMoment {
+    int month;
+    int day;
+    int hour;
+};
+
+struct DaylightPeriod {
+    ZoneMoment start;
+    ZoneMoment end;
+};
+
+// The daylight period of `year`. False when the zone keeps no daylight time
+// (no daylight date or a zero daylight bias) or a rule cannot be resolved.
+bool daylightPeriod(const TimeZoneRecord& zone, int year, DaylightPeriod& out);
+
+// Whether `now` lies in the daylight period of its own year. A period whose
+// start comes after its end (southern hemisphere) runs over the new year.
+bool inDaylightTime(const TimeZoneRecord& zone, const LocalTime& now);
+
+// Seconds to add to local time to get the wall clock of UTC+8.
+int32_t zoneOffsetSeconds(const TimeZoneRecord& zone, const LocalTime& now);
+
+// The automatic alarm's correction: 3600 for 1 (an hour earlier), 18000 for
+// 2 (an hour later, as only hour mod 6 is examined), else 0.
+int32_t dstAdjustSeconds(int dstAdjust);
+
+// Whether the automatic alarm rings in the minute of `now` (the tick asks at
+// second 0 only): xx:55 of hours 5, 11, 17, 23 and :00, :05, :10 of hours 0,
+// 6, 12, 18 on the UTC+8 wall clock.
+bool automaticAlarmDue(const LocalTime& now, int32_t zoneOffsetSeconds, int dstAdjust);

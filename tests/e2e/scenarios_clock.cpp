@@ -1,0 +1,182 @@
+// The clock window: face, size, tooltip, transparency, position and drag.
+#include <cstring>
+#include <string>
+
+#include "clock/clocktext.h"
+#include "harness.h"
+#include "model/records.h"
+
+namespace {
+
+using namespace e2e;
+
+struct Started {
+    Program program;
+    HWND clock = nullptr;
+};
+
+// Installs the program with these settings and starts it, at a chosen time
+// when one is given.
+void startWith(Started& s, const char* name, const ClockSettings& settings,
+               const char* localTime = nullptr, const AlarmRecord* alarms = nullptr, int count = 0) {
+    const std::string folder = scenarioFolder(name);
+    E2E_CHECK(installProgram(folder));
+    E2E_CHECK(writeBytes(folder + "\\db.dat", dataFileBytes(settings, alarms, count)));
+    E2E_CHECK(localTime ? s.program.startAt(folder, localTime) : s.program.start(folder));
+    s.clock = s.program.clock();
+    E2E_CHECK_MSG(s.clock, "no clock window appeared");
+}
+
+SIZE windowSize(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+RECT windowRect(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return r;
+}
+
+void layered(HWND h, COLORREF* key, BYTE* alpha, DWORD* flags) {
+    *key = 0;
+    *alpha = 0;
+    *flags = 0;
+    GetLayeredWindowAttributes(h, key, alpha, flags);
+}
+
+}  // namespace
+
+E2E_SCENARIO(clock_face_at_a_chosen_time) {
+    ClockSettings s = defaultSettings();
+    s.hour12 = 1;
+    Started run;
+    startWith(run, "face_12h", s, "2026-12-07 00:05:05");
+    // The fake clock starts at 00:05:05 and runs on in real time.
+    const std::string text = itemText(run.clock, 1000);
+    E2E_CHECK_MSG(text.rfind("12:05:0", 0) == 0 && text.size() == 10 && text.substr(8) == "am",
+                  "12-hour face shows '" + text + "'");
+    E2E_CHECK(waitFor([&] { return itemText(run.clock, 1000) != text; }, 2500));
+}
+
+E2E_SCENARIO(clock_size_follows_font_and_marks) {
+    SIZE sizes[3];
+    const struct {
+        int fontSize;
+        const char* am;
+        const char* pm;
+    } cases[3] = {{24, "am", "pm"}, {48, "am", "pm"}, {24, "", ""}};
+    for (int i = 0; i < 3; ++i) {
+        ClockSettings s = defaultSettings();
+        s.fontSize = static_cast<int8_t>(cases[i].fontSize);
+        std::strcpy(s.amMark, cases[i].am);
+        std::strcpy(s.pmMark, cases[i].pm);
+        Started run;
+        startWith(run, "size", s);
+        sizes[i] = windowSize(run.clock);
+        // The static fills the window.
+        RECT text;
+        GetWindowRect(GetDlgItem(run.clock, 1000), &text);
+        E2E_CHECK(text.right - text.left == sizes[i].cx && text.bottom - text.top == sizes[i].cy);
+        PostMessageA(run.clock, WM_CLOSE, 0, 0);
+        E2E_CHECK(run.program.waitExit(10000));
+    }
+    E2E_CHECK(sizes[0].cy >= 20 && sizes[0].cy < 40);
+    E2E_CHECK(sizes[1].cy > sizes[0].cy * 3 / 2 && sizes[1].cx > sizes[0].cx * 3 / 2);
+    E2E_CHECK_MSG(sizes[2].cx < sizes[0].cx, "without marks the clock is no narrower");
+}
+
+E2E_SCENARIO(tooltip_shows_lunar_date) {
+    const struct {
+        const char* time;
+        const char* expected;
+    } days[] = {
+        {"2020-02-04 10:00:00", "2020年2月4日 庚子(鼠)年正月十一 立春 星期二"},
+        {"2023-06-22 10:00:00", "2023年6月22日 癸卯(兔)年五月初五 星期四"},
+    };
+    for (const auto& day : days) {
+        Started run;
+        startWith(run, "tooltip", defaultSettings(), day.time);
+        HWND tip = nullptr;
+        std::string text;
+        const bool shown = waitFor(
+            [&] {
+                auto tips = windowsOfClass(run.program.pid(), "tooltips_class32");
+                tip = tips.empty() ? nullptr : tips[0];
+                text = tip ? tooltipText(tip, run.clock, 0) : "";
+                return text == day.expected;
+            },
+            3000);
+        E2E_CHECK_MSG(shown, std::string("tooltip reads '") + text + "'");
+        PostMessageA(run.clock, WM_CLOSE, 0, 0);
+        E2E_CHECK(run.program.waitExit(10000));
+    }
+}
+
+E2E_SCENARIO(transparency_and_hover) {
+    ClockSettings s = defaultSettings();
+    s.alphaLevel = 10;
+    s.posX = 400;
+    s.posY = 300;
+    mouseMoveTo(5, 5);
+    Started run;
+    startWith(run, "alpha", s);
+    COLORREF key;
+    BYTE alpha;
+    DWORD flags;
+    E2E_CHECK(GetWindowLongA(run.clock, GWL_EXSTYLE) & WS_EX_LAYERED);
+    layered(run.clock, &key, &alpha, &flags);
+    E2E_CHECK_MSG(alpha == 15 && flags == LWA_ALPHA, "alpha " + std::to_string(alpha));
+
+    const RECT r = windowRect(run.clock);
+    mouseMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    mouseMoveTo((r.left + r.right) / 2 + 1, (r.top + r.bottom) / 2);
+    E2E_CHECK_MSG(waitFor([&] { layered(run.clock, &key, &alpha, &flags); return alpha == 255; }, 3000),
+                  "not opaque under the mouse: alpha " + std::to_string(alpha) + " flags " +
+                      std::to_string(flags));
+    mouseMoveTo(5, 5);
+    E2E_CHECK_MSG(waitFor([&] { layered(run.clock, &key, &alpha, &flags); return alpha == 15; }, 2000),
+                  "not transparent again after the mouse left");
+    PostMessageA(run.clock, WM_CLOSE, 0, 0);
+    E2E_CHECK(run.program.waitExit(10000));
+
+    // Full transparency: the background colour becomes the colour key.
+    s.fullTransparent = 1;
+    s.backColor = 0x000000;
+    Started keyed;
+    startWith(keyed, "colour_key", s);
+    layered(keyed.clock, &key, &alpha, &flags);
+    E2E_CHECK(flags == LWA_COLORKEY && key == 0x000000);
+}
+
+E2E_SCENARIO(position_clamped_and_dragged) {
+    ClockSettings s = defaultSettings();
+    s.posX = 5000;
+    s.posY = 4000;
+    Started run;
+    startWith(run, "clamp", s);
+    const int screenW = GetSystemMetrics(SM_CXSCREEN);
+    const int screenH = GetSystemMetrics(SM_CYSCREEN);
+    RECT r = windowRect(run.clock);
+    // Pulled back so that the template-sized window ends at the screen's edge.
+    E2E_CHECK_MSG(r.left < screenW - 20 && r.left > screenW - 200 && r.top < screenH - 5 &&
+                      r.top > screenH - 100,
+                  "clock at " + std::to_string(r.left) + "," + std::to_string(r.top));
+
+    // A left drag from the middle of the face moves the window.
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    const int toLeft = r.left - 500, toTop = r.top - 300;
+    mouseDrag(x, y, x - 500, y - 300);
+    E2E_CHECK_MSG(waitFor([&] { r = windowRect(run.clock); return r.left == toLeft && r.top == toTop; }, 3000),
+                  "after the drag the clock is at " + std::to_string(r.left) + "," + std::to_string(r.top));
+    PostMessageA(run.clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(run.program.waitExit(10000));
+    std::string saved;
+    const std::string folder = setup().workRoot + "\\clamp";
+    E2E_CHECK(readBytes(folder + "\\db.dat", saved));
+    ClockSettings back;
+    std::memcpy(&back, saved.data(), sizeof back);
+    E2E_CHECK_MSG(back.posX == toLeft && back.posY == toTop,
+                  "saved " + std::to_string(back.posX) + "," + std::to_string(back.posY));
+}

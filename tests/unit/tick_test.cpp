@@ -1,0 +1,438 @@
+#include "alarm/tick.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+LocalTime at(int y, int mo, int d, int h, int mi, int s = 0) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    const time_t t = timegm(&tm);
+    std::tm out{};
+    gmtime_r(&t, &out);
+    return LocalTime{y, mo, d, h, mi, s, out.tm_wday};
+}
+
+std::string hm(const LocalTime& t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d-%02d %02d:%02d", t.month, t.day, t.hour, t.minute);
+    return buf;
+}
+
+// Records every request in order; results are set per test.
+class RecordingSeams : public AlarmSeams {
+public:
+    std::vector<std::string> log;
+    std::set<std::string> files;
+    bool shellWorks = true;
+    bool commandWorks = true;
+    std::function<bool(int)> onConfirm = [](int) { return false; };
+
+    bool fileExists(const char* path) override {
+        log.push_back(std::string("exists ") + path);
+        return files.count(path) != 0;
+    }
+    void playLooping(const char* path) override { log.push_back(std::string("play ") + path); }
+    bool openWithShell(const char* path) override {
+        log.push_back(std::string("shell ") + path);
+        return shellWorks;
+    }
+    bool runCommandLine(const char* commandLine) override {
+        log.push_back(std::string("cmd ") + commandLine);
+        return commandWorks;
+    }
+    void beep(int frequency, int milliseconds) override {
+        log.push_back("beep " + std::to_string(frequency) + "/" + std::to_string(milliseconds));
+    }
+    void appendMemoLine(const char* text) override { log.push_back(std::string("memo ") + text); }
+    bool confirmPowerAction(int code) override {
+        log.push_back("confirm " + std::to_string(code));
+        return onConfirm(code);
+    }
+    void runPowerAction(int code) override { log.push_back("power " + std::to_string(code)); }
+};
+
+template <size_t N>
+void put(char (&field)[N], const char* text) {
+    std::strncpy(field, text, N - 1);
+    field[N - 1] = '\0';
+}
+
+AlarmRecord alarm(int hour, int minute, const char* text = "", const char* sound = "") {
+    AlarmRecord a = emptyAlarm();
+    a.hourMask = hourBit(hour);
+    a.minute = static_cast<int8_t>(minute);
+    put(a.text, text);
+    put(a.soundPath, sound);
+    a.repeatCount = 1;
+    a.intervalMinutes = 5;
+    return a;
+}
+
+const TimeZoneRecord kUtc8{-480, 0, 0, {}, {}};
+
+struct TickFixture : ::testing::Test {
+    ClockSettings settings = defaultSettings();
+    AlarmTable table{};
+    RecordingSeams seams;
+    ClockTick tick{settings, table, seams};
+
+    void add(const AlarmRecord& a) { table.alarms[table.alarmCount++] = a; }
+
+    // What the clock window does on each timer message.
+    void pump(const LocalTime& now) {
+        if (tick.enterSecond(now)) tick.runSecond(now, kUtc8);
+    }
+
+    // Runs second 0 of every minute in [from, from + minutes) and returns the
+    // log lines, each prefixed with the minute it happened in.
+    std::vector<std::string> minutes(const LocalTime& from, int count) {
+        std::vector<std::string> out;
+        for (int i = 0; i < count; ++i) {
+            const LocalTime now = addSeconds(from, int64_t{i} * 60);
+            seams.log.clear();
+            pump(now);
+            for (const std::string& line : seams.log) out.push_back(hm(now) + " " + line);
+        }
+        return out;
+    }
+};
+
+using TickFire = TickFixture;
+using TickSchedule = TickFixture;
+using TickReentry = TickFixture;
+
+}  // namespace
+
+TEST_F(TickFire, SoundNeedsAPathAndAnExistingFile) {
+    seams.files = {"ring.mp3"};
+    startSound(alarm(8, 0), seams);
+    startSound(alarm(8, 0, "", "gone.mp3"), seams);
+    startSound(alarm(8, 0, "", "ring.mp3"), seams);
+    startDefaultSound("notify.mp3", seams);
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"exists gone.mp3", "exists ring.mp3",
+                                                   "play ring.mp3", "play notify.mp3"}));
+}
+
+TEST_F(TickFire, ProgramFallsBackToCommandLineThenBeeps) {
+    AlarmRecord a = alarm(8, 0);
+    put(a.programPath, "notepad.exe todo.txt");
+    fireAlarm(a, seams);
+    seams.shellWorks = false;
+    fireAlarm(a, seams);
+    seams.commandWorks = false;
+    fireAlarm(a, seams);
+    EXPECT_EQ(seams.log, (std::vector<std::string>{
+                             "shell notepad.exe todo.txt",
+                             "shell notepad.exe todo.txt", "cmd notepad.exe todo.txt",
+                             "shell notepad.exe todo.txt", "cmd notepad.exe todo.txt",
+                             "beep 100/100"}));
+}
+
+TEST_F(TickFire, TextBeepsOnlyWhenTheAlarmHasNoSound) {
+    fireAlarm(alarm(8, 0, "起床"), seams);
+    fireAlarm(alarm(8, 0, "开会", "missing.mp3"), seams);  // a named sound, even a missing one, is enough
+    fireAlarm(alarm(8, 0, "", ""), seams);
+    EXPECT_EQ(seams.log,
+              (std::vector<std::string>{"memo 起床", "beep 1000/100", "memo 开会"}));
+}
+
+TEST_F(TickFire, ActionsRunInOrderAndPowerNeedsConfirmation) {
+    AlarmRecord a = alarm(8, 0, "bye");
+    put(a.programPath, "backup.bat");
+    a.specialAction = 1;
+    seams.onConfirm = [](int) { return true; };
+    fireAlarm(a, seams);
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"shell backup.bat", "memo bye",
+                                                   "beep 1000/100", "confirm 1", "power 1"}));
+
+    seams.log.clear();
+    seams.onConfirm = [](int) { return false; };
+    AlarmRecord plain = alarm(8, 0);
+    for (int code : {5, 0, 6, -1, 1000}) {
+        plain.specialAction = code;
+        fireAlarm(plain, seams);
+    }
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"confirm 5"}));
+}
+
+TEST_F(TickFire, UnterminatedFieldsEndAtTheirWidth) {
+    AlarmRecord a = emptyAlarm();
+    std::memset(a.soundPath, 's', sizeof a.soundPath);
+    std::memset(a.programPath, 'p', sizeof a.programPath);
+    std::memset(a.text, 't', sizeof a.text);
+    seams.files = {std::string(sizeof a.soundPath, 's')};
+    seams.shellWorks = false;
+    startSound(a, seams);
+    fireAlarm(a, seams);
+    const std::string s(300, 's'), p(320, 'p'), t(196, 't');
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"exists " + s, "play " + s, "shell " + p,
+                                                   "cmd " + p, "memo " + t}));
+}
+
+TEST_F(TickSchedule, LeadAndIntervalPlaceTheSoundStarts) {
+    seams.files = {"a.mp3"};
+    AlarmRecord a = alarm(8, 0, "go", "a.mp3");
+    a.leadMinutes = 10;
+    a.intervalMinutes = 5;
+    a.repeatCount = 3;
+    add(a);
+    EXPECT_EQ(minutes(at(2015, 6, 10, 7, 40), 40),
+              (std::vector<std::string>{"06-10 07:50 exists a.mp3", "06-10 07:50 play a.mp3",
+                                        "06-10 07:55 exists a.mp3", "06-10 07:55 play a.mp3",
+                                        "06-10 08:00 exists a.mp3", "06-10 08:00 play a.mp3",
+                                        "06-10 08:00 memo go"}));
+}
+
+TEST_F(TickSchedule, ProbesCrossMidnightMonthAndYearEnds) {
+    seams.files = {"x.mp3"};
+    // 00:02 on the 1st: its first start is on the evening before.
+    AlarmRecord first = alarm(0, 2, "", "x.mp3");
+    first.dayMask = dayBit(1);
+    first.leadMinutes = 5;
+    add(first);
+    EXPECT_EQ(minutes(at(2015, 1, 31, 23, 55), 4),
+              (std::vector<std::string>{"01-31 23:57 exists x.mp3", "01-31 23:57 play x.mp3"}));
+    EXPECT_TRUE(minutes(at(2015, 1, 30, 23, 55), 4).empty());
+    // Leap year: 28 February is not the month's last evening.
+    EXPECT_TRUE(minutes(at(2024, 2, 28, 23, 55), 4).empty());
+    EXPECT_EQ(minutes(at(2023, 2, 28, 23, 55), 4).size(), 2u);
+    EXPECT_EQ(minutes(at(2024, 2, 29, 23, 55), 4).size(), 2u);
+    // The probe of 2029's last evening lies in 2030, where nothing is ever due.
+    EXPECT_EQ(minutes(at(2028, 12, 31, 23, 55), 4).size(), 2u);
+    EXPECT_TRUE(minutes(at(2029, 12, 31, 23, 55), 4).empty());
+}
+
+TEST_F(TickSchedule, LaterStartsBelongToTheDayBeforeMidnight) {
+    seams.files = {"eve.mp3"};
+    // 23:58 on New Year's Eve of 2010 only; starts at 23:58, 00:03, 00:08.
+    AlarmRecord a = alarm(23, 58, "", "eve.mp3");
+    a.yearMask = yearBit(2010);
+    a.monthMask = monthBit(12);
+    a.dayMask = dayBit(31);
+    a.repeatCount = 3;
+    add(a);
+    std::vector<std::string> played;
+    for (const std::string& line : minutes(at(2010, 12, 31, 23, 50), 30))
+        if (line.find("play") != std::string::npos) played.push_back(line.substr(0, 11));
+    EXPECT_EQ(played, (std::vector<std::string>{"12-31 23:58", "01-01 00:03", "01-01 00:08"}));
+    EXPECT_TRUE(minutes(at(2011, 12, 31, 23, 50), 30).empty());
+}
+
+TEST_F(TickSchedule, UnusualLeadAndIntervalValuesStillCountWholeMinutes) {
+    seams.files = {"far.mp3", "same.mp3"};
+    // Imported records may hold values the editor never offers.
+    AlarmRecord far = alarm(12, 0, "", "far.mp3");
+    far.leadMinutes = 64;
+    far.intervalMinutes = 120;
+    far.repeatCount = 5;
+    add(far);
+    AlarmRecord same = alarm(12, 0, "", "same.mp3");
+    same.intervalMinutes = 0;  // every start falls on the alarm minute itself
+    same.repeatCount = 3;
+    add(same);
+    std::vector<std::string> played;
+    for (const std::string& line : minutes(at(2015, 6, 10, 10, 0), 600))
+        if (line.find("play") != std::string::npos) played.push_back(line);
+    EXPECT_EQ(played, (std::vector<std::string>{
+                          "06-10 10:56 play far.mp3", "06-10 12:00 play same.mp3",
+                          "06-10 12:00 play same.mp3", "06-10 12:00 play same.mp3",
+                          "06-10 12:56 play far.mp3", "06-10 14:56 play far.mp3",
+                          "06-10 16:56 play far.mp3", "06-10 18:56 play far.mp3"}));
+}
+
+TEST_F(TickSchedule, AgreesWithProbingEveryStartNaively) {
+    // Any byte values an imported record may hold, against the plain definition.
+    uint64_t seed = 99;
+    auto next = [&seed](int below) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>((seed >> 33) % static_cast<uint64_t>(below));
+    };
+    int plays = 0, fires = 0;
+    for (int round = 0; round < 400; ++round) {
+        table.alarmCount = 0;
+        seams.files.clear();
+        for (int i = 0; i < 20; ++i) {
+            const std::string name = std::to_string(i);
+            AlarmRecord a = alarm(0, next(64) - 2, ("t" + name).c_str(), ("s" + name).c_str());
+            a.hourMask = next(3) == 0 ? hourBit(next(24)) : 0;
+            a.dayMask = next(4) == 0 ? dayBit(next(31) + 1) : 0;
+            a.leadMinutes = static_cast<int8_t>(next(256) - 128);
+            a.intervalMinutes = static_cast<int8_t>(next(256) - 128);
+            a.repeatCount = static_cast<int8_t>(next(24) - 2);
+            a.disabled = next(10) == 0;
+            add(a);
+            seams.files.insert("s" + name);
+        }
+        const LocalTime now = addSeconds(at(2008, 12, 31, 0, 0), int64_t{next(7671)} * 86400 +
+                                                                     int64_t{next(1440)} * 60);
+        std::vector<std::string> want;
+        for (int i = 0; i < table.alarmCount; ++i) {
+            const AlarmRecord& a = table.alarms[i];
+            if (a.disabled) continue;
+            for (int j = 0; j < a.repeatCount; ++j) {
+                const int64_t offset = a.leadMinutes - j * a.intervalMinutes;
+                if (isDue(addSeconds(now, offset * 60), a)) {
+                    want.push_back(std::string("exists ") + a.soundPath);
+                    want.push_back(std::string("play ") + a.soundPath);
+                    ++plays;
+                }
+            }
+            if (isDue(now, a)) {
+                want.push_back(std::string("memo ") + a.text);
+                ++fires;
+            }
+        }
+        seams.log.clear();
+        tick.runSecond(now, kUtc8);
+        ASSERT_EQ(seams.log, want) << round;
+    }
+    // The comparison above must not pass by finding nothing at all.
+    EXPECT_GT(plays, 50);
+    EXPECT_GT(fires, 10);
+}
+
+TEST_F(TickSchedule, TableOrderSoundsBeforeActionsLaterSoundLast) {
+    seams.files = {"a.mp3", "b.mp3"};
+    add(alarm(9, 0, "first", "a.mp3"));
+    AlarmRecord off = alarm(9, 0, "skipped", "a.mp3");
+    off.disabled = 1;
+    add(off);
+    add(alarm(9, 0, "second", "b.mp3"));
+    AlarmRecord silent = alarm(9, 0, "no starts", "a.mp3");
+    silent.repeatCount = 0;
+    add(silent);
+    silent.repeatCount = -3;
+    add(silent);
+    pump(at(2015, 6, 10, 9, 0));
+    EXPECT_EQ(seams.log,
+              (std::vector<std::string>{"exists a.mp3", "play a.mp3", "memo first", "exists b.mp3",
+                                        "play b.mp3", "memo second", "memo no starts",
+                                        "memo no starts"}));
+}
+
+TEST_F(TickSchedule, OnlyNewSecondsAndOnlySecondZeroAct) {
+    add(alarm(9, 0, "once"));
+    const LocalTime nine = at(2015, 6, 10, 9, 0);
+    EXPECT_TRUE(tick.enterSecond(nine));
+    EXPECT_FALSE(tick.enterSecond(nine));
+    tick.runSecond(at(2015, 6, 10, 9, 0, 1), kUtc8);
+    EXPECT_TRUE(seams.log.empty());
+    tick.runSecond(nine, kUtc8);
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo once", "beep 1000/100"}));
+    // A clock set back to a processed second lets it match again.
+    EXPECT_TRUE(tick.enterSecond(at(2015, 6, 10, 9, 0, 5)));
+    EXPECT_TRUE(tick.enterSecond(nine));
+}
+
+TEST_F(TickSchedule, ServiceOffSilencesEverythingButTheOffsetIsKept) {
+    settings.alarmService = 0;
+    tick.setDefaultSound("notify.mp3", true);
+    add(alarm(11, 55, "x"));
+    tick.runSecond(at(2015, 6, 10, 11, 55), TimeZoneRecord{0, 0, 0, {}, {}});
+    EXPECT_TRUE(seams.log.empty());
+    EXPECT_EQ(tick.zoneOffset(), 28800);
+}
+
+TEST_F(TickSchedule, AlarmCountIsClampedToTheTable) {
+    for (int i = 0; i < kMaxAlarms; ++i) add(alarm(9, 0));
+    table.alarms[kMaxAlarms - 1] = alarm(9, 0, "last");
+    table.alarmCount = kMaxAlarms + 20;
+    pump(at(2015, 6, 10, 9, 0));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo last", "beep 1000/100"}));
+    seams.log.clear();
+    table.alarmCount = -4;
+    pump(at(2015, 6, 10, 10, 0));
+    EXPECT_TRUE(seams.log.empty());
+}
+
+TEST_F(TickSchedule, AutomaticAlarmComesFirstAndNeedsTheDefaultSound) {
+    seams.files = {"mine.mp3"};
+    add(alarm(11, 55, "", "mine.mp3"));
+    pump(at(2015, 6, 10, 11, 55));  // no default sound known yet
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"exists mine.mp3", "play mine.mp3"}));
+
+    seams.log.clear();
+    tick.setDefaultSound("notify.mp3", true);
+    pump(at(2015, 6, 11, 11, 55));
+    pump(at(2015, 6, 11, 11, 55, 1));
+    pump(at(2015, 6, 11, 12, 55));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"play notify.mp3", "exists mine.mp3",
+                                                   "play mine.mp3"}));
+
+    seams.log.clear();
+    settings.dstAdjust = 2;  // an hour later
+    pump(at(2015, 6, 12, 11, 55));
+    pump(at(2015, 6, 12, 12, 55));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"exists mine.mp3", "play mine.mp3",
+                                                   "play notify.mp3"}));
+
+    seams.log.clear();
+    tick.setDefaultSound("notify.mp3", false);
+    pump(at(2015, 6, 13, 12, 55));
+    EXPECT_TRUE(seams.log.empty());
+}
+
+TEST_F(TickReentry, InnerTicksAndTableChangesDoNotDisturbTheOuterSecond) {
+    seams.files = {"b.mp3"};
+    AlarmRecord shutdown = alarm(10, 0, "A");
+    shutdown.specialAction = 1;
+    add(shutdown);
+    add(alarm(10, 0, "B", "b.mp3"));
+    add(alarm(10, 0, "C"));
+
+    // The countdown's modal loop: the timer keeps firing, the user empties the
+    // table and adds a new alarm, a later minute passes, then Cancel.
+    seams.onConfirm = [this](int) {
+        for (int s = 0; s < 3; ++s) pump(at(2015, 6, 10, 10, 0, s));  // second 0 already done
+        std::memset(&table.alarms[1], 0xEE, 2 * sizeof(AlarmRecord));
+        table.alarmCount = 0;
+        add(alarm(10, 1, "D"));
+        for (int s = 0; s < 60; ++s) pump(at(2015, 6, 10, 10, 1, s));
+        table.alarmCount = 1;
+        return false;
+    };
+    pump(at(2015, 6, 10, 10, 0));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo A", "beep 1000/100", "confirm 1",
+                                                   "memo D", "beep 1000/100",
+                                                   "exists b.mp3", "play b.mp3", "memo B",
+                                                   "memo C", "beep 1000/100"}));
+}
+
+TEST_F(TickReentry, NestedCountdownsEachRunTheirOwnAction) {
+    AlarmRecord first = alarm(10, 0, "A");
+    first.specialAction = 1;
+    add(first);
+    add(alarm(10, 0, "B"));
+    AlarmRecord second = alarm(10, 1, "X");
+    second.specialAction = 2;
+    add(second);
+
+    seams.onConfirm = [this](int code) {
+        if (code == 1) {
+            pump(at(2015, 6, 10, 10, 1));  // opens the restart countdown on top
+            return true;
+        }
+        // Inside the second countdown the table shrinks and grows again.
+        table.alarmCount = 0;
+        pump(at(2015, 6, 10, 10, 2));
+        add(alarm(10, 3, "Y"));
+        pump(at(2015, 6, 10, 10, 3));
+        return false;
+    };
+    pump(at(2015, 6, 10, 10, 0));
+    EXPECT_EQ(seams.log,
+              (std::vector<std::string>{"memo A", "beep 1000/100", "confirm 1", "memo X",
+                                        "beep 1000/100", "confirm 2", "memo Y", "beep 1000/100",
+                                        "power 1", "memo B", "beep 1000/100"}));
+}
