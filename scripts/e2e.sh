@@ -12,14 +12,35 @@ work=$(mktemp -d /tmp/zentar-e2e.XXXXXX)
 export WINEPREFIX=$work/prefix HOME=$work/prefix/home
 cleanup() {
   WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+  [ -n "${PAREC_PID:-}" ] && kill "$PAREC_PID" 2>/dev/null || true
+  [ -n "${PULSE_PID:-}" ] && kill "$PULSE_PID" 2>/dev/null || true
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$work"
+  [ -n "${E2E_KEEP:-}" ] && echo "e2e: kept $work" || rm -rf "$work"
 }
 trap cleanup EXIT
 
 start_xvfb
+start_null_sink "$work/pulse"
+# Everything the scenarios play ends up here, to prove that sound was real.
+parec -d testsink.monitor --file-format=wav "$work/audio.wav" 2>/dev/null &
+PAREC_PID=$!
 make_prefix "$WINEPREFIX"
 echo "e2e: display $DISPLAY, prefix $WINEPREFIX"
 
+status=0
 timeout 1200 wine "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
-  "$(winepath -w "$work/scenarios")" "$@"
+  "$(winepath -w "$work/scenarios")" "$@" || status=$?
+
+kill -INT "$PAREC_PID" 2>/dev/null || true
+wait "$PAREC_PID" 2>/dev/null || true
+PAREC_PID=
+if [ -d "$work/scenarios/alarm_sound" ]; then
+  peak=$(sox "$work/audio.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+  if awk -v p="${peak:-0}" 'BEGIN {exit !(p > 0.1)}'; then
+    echo "e2e: the alarm sound reached the audio device (peak amplitude $peak)"
+  else
+    echo "e2e: FAIL: no audio was produced while the alarm sound played (peak ${peak:-none})"
+    status=1
+  fi
+fi
+exit $status

@@ -44,3 +44,23 @@ make_prefix() {
   echo disable > "$prefix/.update-timestamp"
   touch "$prefix/.zentar-ready"
 }
+
+# A PulseAudio null sink in folder $1: a real-time audio device for Wine whose
+# output can be recorded from testsink.monitor. Sets PULSE_PID, PULSE_SERVER.
+start_null_sink() {
+  local dir=$1
+  mkdir -p "$dir"
+  cat > "$dir/test.pa" <<PA
+load-module module-null-sink sink_name=testsink rate=44100 channels=2
+set-default-sink testsink
+load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
+PA
+  HOME=$dir XDG_RUNTIME_DIR=$dir pulseaudio --daemonize=no --exit-idle-time=-1 -n -F "$dir/test.pa" \
+    >/dev/null 2>&1 &
+  PULSE_PID=$!
+  export PULSE_SERVER=unix:$dir/native
+  for _ in $(seq 100); do
+    [ -S "$dir/native" ] && break
+    sleep 0.1
+  done
+}

@@ -22,12 +22,20 @@ void CMemoEdit::OnKillFocus() {
 }
 
 std::string CMemoEdit::GetText() const {
-    const int length = GetWindowTextLengthA(hwnd);
+    // Asked in bytes of the ANSI code page, with CR LF line ends: what
+    // note.txt holds.
+    GETTEXTLENGTHEX lengthQuery = {GTL_USECRLF | GTL_PRECISE | GTL_NUMBYTES, CP_ACP};
+    const LRESULT length = SendMessageA(hwnd, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthQuery), 0);
     if (length <= 0)
         return std::string();
-    std::vector<char> buffer(length + 1);
-    const int got = GetWindowTextA(hwnd, buffer.data(), length + 1);
-    return std::string(buffer.data(), got > 0 ? got : 0);
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    GETTEXTEX query = {};
+    query.cb = static_cast<DWORD>(buffer.size());
+    query.flags = GT_USECRLF;
+    query.codepage = CP_ACP;
+    const LRESULT got = SendMessageA(hwnd, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query),
+                                     reinterpret_cast<LPARAM>(buffer.data()));
+    return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
 void CMemoEdit::SetText(const std::string& text) { SetWindowTextA(hwnd, text.c_str()); }

@@ -48,6 +48,9 @@ INT_PTR Dialog::DoModal(HWND owner) {
     }
     if (ownerWasEnabled)
         EnableWindow(owner, FALSE);
+    // Like DialogBox: a modal dialog shows itself whatever its template says.
+    if (hwnd_ && !ended_ && !IsWindowVisible(hwnd_))
+        ShowWindow(hwnd_, SW_SHOW);
 
     MSG msg;
     while (!ended_) {

@@ -369,7 +369,7 @@ void mouseDrag(int fromX, int fromY, int toX, int toY) {
     xdotool(steps + " sleep 0.2 mouseup 1");
 }
 
-void typeText(const char* ascii) { xdotool(std::string("type --delay 60 '") + ascii + "'"); }
+void typeText(const char* ascii) { xdotool(std::string("type --delay 60 \"") + ascii + "\""); }
 
 std::vector<std::string> seamLog(const std::string& folder) {
     std::string bytes;

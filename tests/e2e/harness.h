@@ -4,6 +4,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
+#include <vfw.h>
 
 #include <cstdint>
 #include <string>
