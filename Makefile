@@ -59,8 +59,10 @@ bench: deps
 	@$(MAKE) --no-print-directory -s -C $(BUILD)/bench -j$(JOBS)
 	@for b in $(BUILD)/bench/*_bench; do $$b; done
 
+# Pictures of every window for the README, taken while the scenarios run.
 screenshot: win64
 	@bash scripts/screenshot.sh $(BUILD)/win64/Zentar.exe docs/clock.png
+	@E2E_SHOTS=docs bash scripts/e2e.sh $(BUILD)/win64 >/dev/null
 
 clean:
 	rm -rf $(BUILD)

@@ -25,6 +25,11 @@ start_null_sink "$work/pulse"
 parec -d testsink.monitor --file-format=wav "$work/audio.wav" 2>/dev/null &
 PAREC_PID=$!
 make_prefix "$WINEPREFIX"
+if [ -n "${E2E_SHOTS:-}" ]; then
+  # Pictures for people; the driver paints a desktop behind the windows.
+  mkdir -p "$E2E_SHOTS"
+  export E2E_SHOTS=$(realpath "$E2E_SHOTS")
+fi
 echo "e2e: display $DISPLAY, prefix $WINEPREFIX"
 
 status=0

@@ -18,10 +18,9 @@ trap cleanup EXIT
 
 start_xvfb
 make_prefix "$WINEPREFIX"
-# A desktop-like backdrop: a full-screen window below the top-most clock.
+# A desktop-like backdrop painted on the root window.
 convert -size 1280x800 gradient:'#4a86c5-#1d3f66' "$work/backdrop.png"
-display -geometry 1280x800+0+0 -immutable "$work/backdrop.png" 2>/dev/null &
-sleep 1
+show_backdrop "$work/backdrop.png"
 cp "$exe" "$work/Zentar.exe"
 (cd "$work" && wine "$work/Zentar.exe" >/dev/null 2>&1 &)
 

@@ -64,3 +64,14 @@ PA
     sleep 0.1
   done
 }
+
+# A full-screen picture as the desktop, mapped before any program window so
+# that every later window lies above it (there is no window manager).
+show_backdrop() {
+  display -geometry 1280x800+0+0 -immutable "$1" 2>/dev/null &
+  for _ in $(seq 100); do
+    xdotool search --name 'ImageMagick' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 0.5
+}

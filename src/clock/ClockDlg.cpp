@@ -1,6 +1,7 @@
 #include "clock/ClockDlg.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <vfw.h>
 
 #include <cstring>
@@ -8,7 +9,13 @@
 #include "alarm/actions.h"
 #include "alarm/power_win32.h"
 #include "alarm/schedule.h"
+#include "alarmui/AlarmEditDlg.h"
+#include "alarmui/AlarmListDlg.h"
+#include "app/AboutDlg.h"
+#include "calendar/CalendarDlg.h"
+#include "options/OptionsDlg.h"
 #include "clock/clocktext.h"
+#include "clock/quickalarm.h"
 #include "memo/MemoDlg.h"
 #include "model/datafiles.h"
 #include "res/resource.h"
@@ -274,8 +281,170 @@ void CClockDlg::saveDataFiles() {
     ::saveDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText);
 }
 
+bool CClockDlg::roomForAlarm() {
+    if (table.alarmCount < kMaxAlarms)
+        return true;
+    win::messageBox(nullptr, "达到最大闹铃数目了。");
+    return false;
+}
+
+void CClockDlg::OnAddAlarm() {
+    if (!roomForAlarm())
+        return;
+    CAlarmEditDlg editor(settings, win::localNow(), paths.defaultSoundPath, defaultSoundExists);
+    if (editor.DoModal(nullptr) != IDOK)
+        return;
+    // Alarms may have come or gone while the editor was open.
+    if (!roomForAlarm())
+        return;
+    table.alarms[table.alarmCount++] = editor.record;
+    saveDataFiles();
+}
+
+void CClockDlg::OnAlarmList() {
+    CAlarmListDlg list(table, settings, paths, defaultSoundExists);
+    list.DoModal(nullptr);
+    saveDataFiles();
+}
+
+void CClockDlg::OnQuickAlarm(int id) {
+    if (!roomForAlarm())
+        return;
+    const LocalTime t = addSeconds(lastTick_, quickAlarmOffset(id));
+    char sound[sizeof settings.quickSound];
+    const size_t length = fieldLength(settings.quickSound, sizeof settings.quickSound - 1);
+    std::memcpy(sound, settings.quickSound, length);
+    sound[length] = '\0';
+    CAlarmEditDlg editor(settings, win::localNow(), paths.defaultSoundPath, defaultSoundExists);
+    editor.PresetForQuickAlarm(t.year, t.month, t.day, t.hour, t.minute, sound);
+    editor.record.repeatCount = settings.quickRepeat;
+    editor.record.leadMinutes = settings.quickLead;
+    editor.record.intervalMinutes = settings.quickInterval;
+    table.alarms[table.alarmCount++] = editor.record;
+    saveDataFiles();
+}
+
+void CClockDlg::OnMemo() {
+    if (memoWindow_) {
+        ShowWindow(memoWindow_->hwnd(), IsWindowVisible(memoWindow_->hwnd()) ? SW_HIDE : SW_SHOW);
+        return;
+    }
+    memo();
+}
+
+void CClockDlg::OnCalendar() {
+    if (!calendarWindow_) {
+        auto created = std::make_unique<CCalendarDlg>(hwnd(), table, settings, paths, defaultSoundExists);
+        if (!created->Create())
+            return;
+        calendarWindow_ = std::move(created);
+    }
+    ShowWindow(calendarWindow_->hwnd(), SW_SHOW);
+}
+
+void CClockDlg::restack() {
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    switch (settings.zOrder) {
+    case 0:
+        SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+        break;
+    case 1:
+        SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, flags);
+        break;
+    case 2:
+        // Leaving top-most takes HWND_NOTOPMOST; HWND_TOP alone would keep
+        // the clock above everything until the next start.
+        SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, flags);
+        break;
+    }
+}
+
+void CClockDlg::OnOptions() {
+    COptionsDlg options(settings, modulePath());
+    if (options.DoModal(nullptr) != IDOK)
+        return;
+    if (backBrush_)
+        DeleteObject(backBrush_);
+    backBrush_ = CreateSolidBrush(settings.backColor);
+    applyTransparency(settings.fullTransparent != 0, settings.alphaLevel, settings.backColor);
+    hovered_ = false;
+    restack();
+    applyFont(settings.fontSize);
+    if (tooltip_) {
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = hwnd();
+        tool.uId = 0;
+        GetClientRect(hwnd(), &tool.rect);
+        SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    InvalidateRect(hwnd(), nullptr, TRUE);
+    saveDataFiles();
+}
+
+void CClockDlg::OnTimeSync() {
+    ShellExecuteA(nullptr, "open", paths.timeSyncPath.c_str(), "-c", "", SW_SHOW);
+}
+
+void CClockDlg::OnContextMenu(int x, int y) {
+    if (x == -1 && y == -1) {  // from the keyboard
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        POINT corner = {client.left, client.top};
+        ClientToScreen(hwnd(), &corner);
+        x = corner.x + 5;
+        y = corner.y + 5;
+    }
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_CLOCK_MENU));
+    if (!menu)
+        return;
+    HMENU popup = GetSubMenu(menu, 0);
+    // Checked at every opening, so the item comes back once the program is there.
+    if (GetFileAttributesA(paths.timeSyncPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        DeleteMenu(popup, ID_TIME_SYNC, MF_BYCOMMAND);
+    HWND owner = hwnd();
+    while (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)
+        owner = GetParent(owner);
+    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+    DestroyMenu(menu);
+}
+
 bool CClockDlg::OnCommand(int id, int code, HWND control) {
+    if (id >= ID_QUICK_FIRST && id <= ID_QUICK_LAST) {
+        OnQuickAlarm(id);
+        return true;
+    }
     switch (id) {
+    case ID_OPTIONS:
+        OnOptions();
+        return true;
+    case ID_CALENDAR:
+        OnCalendar();
+        return true;
+    case ID_ALARM_LIST:
+        OnAlarmList();
+        return true;
+    case ID_ADD_ALARM:
+        OnAddAlarm();
+        return true;
+    case ID_CD_OPEN:
+        mciSendStringA("set cdaudio door open", nullptr, 0, nullptr);
+        return true;
+    case ID_CD_CLOSE:
+        mciSendStringA("set cdaudio door closed", nullptr, 0, nullptr);
+        return true;
+    case ID_TIME_SYNC:
+        OnTimeSync();
+        return true;
+    case ID_MEMO:
+        OnMemo();
+        return true;
+    case ID_APP_ABOUT: {
+        CAboutDlg about;
+        about.DoModal(nullptr);
+        return true;
+    }
     case ID_APP_EXIT:
         saveDataFiles();
         EndDialog(IDCANCEL);
@@ -341,6 +510,13 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
             EndPaint(hwnd(), &ps);
             handled = true;
         }
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        OnAddAlarm();
+        return 0;
+    case WM_CONTEXTMENU:
+        OnContextMenu(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        handled = true;
         return 0;
     case WM_QUERYDRAGICON:
         handled = true;

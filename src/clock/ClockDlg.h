@@ -14,6 +14,7 @@
 #include "win/Dialog.h"
 
 class CMemoDlg;
+class CCalendarDlg;
 
 class CClockDlg : public win::Dialog {
 public:
@@ -42,6 +43,17 @@ private:
     void OnTimer();
     void OnDestroy();
     void OnPowerCommand(int id);
+    void OnContextMenu(int x, int y);
+    void OnAddAlarm();
+    void OnAlarmList();
+    void OnQuickAlarm(int id);
+    void OnMemo();
+    void OnTimeSync();
+    void OnCalendar();
+    void OnOptions();
+    void restack();
+    // A full table refuses new alarms with a message; true when there is room.
+    bool roomForAlarm();
     void applyFont(int fontSize);
     void applyTransparency(bool fullTransparent, int level, COLORREF colourKey);
     void updateHover();
@@ -53,6 +65,7 @@ private:
     Win32AlarmSeams seams_;
     ClockTick tick_;
     std::unique_ptr<CMemoDlg> memoWindow_;
+    std::unique_ptr<CCalendarDlg> calendarWindow_;
     HWND tooltip_ = nullptr;
     bool hovered_ = true;
     bool layeredStyleSet_ = false;

@@ -2,6 +2,10 @@
 // other tools find windows and send commands by them, so they never change.
 #pragma once
 
+#ifndef IDC_STATIC
+#define IDC_STATIC             (-1)
+#endif
+
 // Icons
 #define IDI_CLOCK              128
 
@@ -28,7 +32,94 @@
 #define IDC_COUNTDOWN_TEXT     1086
 #define IDC_COUNTDOWN_PROGRESS 1042
 
+// About box
+#define IDC_ABOUT_TIPS         1001
+
+// Alarm editor
+#define IDC_EDIT_TEMPORARY     1003
+#define IDC_EDIT_DISABLED      1004
+#define IDC_EDIT_REPEAT        1005
+#define IDC_EDIT_LEAD          1006
+#define IDC_EDIT_INTERVAL      1007
+#define IDC_EDIT_YEARS         1008
+#define IDC_EDIT_MONTHS        1009
+#define IDC_EDIT_DAYS          1010
+#define IDC_EDIT_WEEKDAYS      1011
+#define IDC_EDIT_HOURS         1012
+#define IDC_EDIT_MINUTE        1013
+#define IDC_EDIT_SOUND         1015
+#define IDC_EDIT_TEXT          1016
+#define IDC_EDIT_PROGRAM       1017
+#define IDC_EDIT_BROWSE_SOUND  1018
+#define IDC_EDIT_BROWSE_PROGRAM 1019
+#define IDC_EDIT_ACTION_NONE   1020
+#define IDC_EDIT_ACTION_SHUTDOWN 1021
+#define IDC_EDIT_ACTION_RESTART 1022
+#define IDC_EDIT_ACTION_STANDBY 1023
+#define IDC_EDIT_ACTION_HIBERNATE 1024
+#define IDC_EDIT_ACTION_LOGOFF 1025
+#define IDC_EDIT_CLEAR         1026
+#define IDC_EDIT_EVERY_YEAR    1054
+#define IDC_EDIT_EVERY_MONTH   1055
+#define IDC_EDIT_EVERY_DAY     1056
+#define IDC_EDIT_EVERY_WEEKDAY 1057
+#define IDC_EDIT_EVERY_HOUR    1058
+#define IDC_EDIT_MINUTE_SPIN   1059
+
+// Alarm list
+#define IDC_LIST_ALARMS        1006
+#define IDC_LIST_ADD           1007
+#define IDC_LIST_EDIT          1008
+#define IDC_LIST_DELETE        1009
+#define IDC_LIST_TOGGLE        1010
+#define IDC_LIST_EXPORT        1035
+#define IDC_LIST_IMPORT        1036
+#define IDC_LIST_CLEANUP       1037
+
+// Perpetual calendar (ids added by the calendar's author)
+// -- calendar ids --
+#define IDC_CAL_MONTH          1043
+#define IDC_CAL_SELECTED_DATE  1044
+#define IDC_CAL_GRID           1045
+#define IDC_CAL_YEAR           1046
+#define IDC_CAL_SELECTED_LUNAR 1047
+#define IDC_CAL_TODAY          1048
+#define IDC_CAL_YEAR_NAME      1049
+
+// Options (ids added by the options dialog's author)
+#define IDC_OPT_AUTOSTART      1003
+#define IDC_OPT_REPEAT         1004
+#define IDC_OPT_LEAD           1005
+#define IDC_OPT_INTERVAL       1006
+#define IDC_OPT_FULL_TRANSPARENT 1007
+#define IDC_OPT_TOPMOST        1020
+#define IDC_OPT_BOTTOM         1021
+#define IDC_OPT_NORMAL         1022
+#define IDC_OPT_TEXT_COLOR     1031
+#define IDC_OPT_BACK_COLOR     1032
+#define IDC_OPT_ALPHA          1033
+#define IDC_OPT_FONT_SIZE      1036
+#define IDC_OPT_FONT_SPIN      1037
+#define IDC_OPT_FONT           1039
+#define IDC_OPT_SERVICE        1040
+#define IDC_OPT_HOUR12         1041
+#define IDC_OPT_SOUND          1052
+#define IDC_OPT_BROWSE         1053
+#define IDC_OPT_AM             1054
+#define IDC_OPT_PM             1055
+#define IDC_OPT_DST            1062
+#define IDC_OPT_DST_STATUS     1063
+
 // Clock window commands
+#define ID_OPTIONS             32771
+#define ID_ALARM_LIST          32772
+#define ID_ADD_ALARM           32773
+#define ID_CALENDAR            32774
+#define ID_QUICK_FIRST         32775
+#define ID_QUICK_LAST          32785
+#define ID_CD_OPEN             32786
+#define ID_CD_CLOSE            32787
+#define ID_TIME_SYNC           32794
 #define ID_MEMO                1086
 #define ID_SCREEN_SAVER        32788
 #define ID_QUICK_SHUTDOWN      32789

@@ -1,6 +1,7 @@
 // Runs the end-to-end scenarios against a built Zentar.exe under Wine.
 //
 //   zentar_e2e PROGRAM WORKROOT [SCENARIO...]
+//   zentar_e2e -c                      (as Tavrel.exe: notes that it ran)
 //   zentar_e2e --touch FILE WORDS...   (a stand-in program for alarms to start:
 //                                       writes its arguments into FILE)
 #include <cstdio>
@@ -9,6 +10,15 @@
 #include "harness.h"
 
 int main(int argc, char** argv) {
+    // Copied in as Tavrel.exe, it stands in for the time-sync program.
+    if (argc == 2 && std::strcmp(argv[1], "-c") == 0) {
+        FILE* f = std::fopen("tavrel.txt", "wb");
+        if (!f)
+            return 1;
+        std::fputs(argv[1], f);
+        std::fclose(f);
+        return 0;
+    }
     if (argc >= 3 && std::strcmp(argv[1], "--touch") == 0) {
         FILE* f = std::fopen(argv[2], "wb");
         if (!f)

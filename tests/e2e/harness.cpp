@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -221,6 +222,44 @@ ScenarioRegistrar::ScenarioRegistrar(const char* name, ScenarioFn fn) {
     registry().push_back(Entry{name, fn});
 }
 
+// Ends every program left with a clock window, so that a failed scenario
+// cannot hold the single-instance mutex for the next one.
+void killStrayClocks() {
+    for (HWND h : windowsOf(0)) {
+        char cls[16] = {};
+        GetClassNameA(h, cls, sizeof cls);
+        if (std::strcmp(cls, "#32770") != 0 || !GetDlgItem(h, 1000))
+            continue;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+}
+
+// A desktop-blue window at the bottom of the stacking order, so that
+// screenshots show the program's windows as on a desktop (Xvfb's root is black).
+DWORD WINAPI backdropThread(void*) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = CreateSolidBrush(RGB(0x3a, 0x6e, 0xa5));
+    wc.lpszClassName = "ZentarE2EBackdrop";
+    RegisterClassA(&wc);
+    HWND h = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, "", WS_POPUP, 0, 0,
+                             GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    ShowWindow(h, SW_SHOWNOACTIVATE);
+    SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 int runScenarios(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: zentar_e2e PROGRAM WORKROOT [SCENARIO...]\n");
@@ -228,6 +267,12 @@ int runScenarios(int argc, char** argv) {
     }
     theSetup.programPath = argv[1];
     theSetup.workRoot = argv[2];
+
+    char shots[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("E2E_SHOTS", shots, sizeof shots) && shots[0]) {
+        CreateThread(nullptr, 0, backdropThread, nullptr, 0, nullptr);
+        Sleep(500);
+    }
 
     int passed = 0, failed = 0;
     for (const Entry& e : registry()) {
@@ -245,6 +290,7 @@ int runScenarios(int argc, char** argv) {
         } catch (const Failure&) {
             ok = false;
         }
+        killStrayClocks();
         const double seconds = (GetTickCount() - start) / 1000.0;
         if (ok) {
             ++passed;
@@ -320,6 +366,20 @@ std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
     return text;
 }
 
+std::string toneWav(int seconds) {
+    const int rate = 22050, samples = seconds * rate;
+    std::string pcm;
+    pcm.reserve(samples * 2);
+    for (int i = 0; i < samples; ++i) {
+        const int16_t v = static_cast<int16_t>(12000 * std::sin(2 * 3.14159265 * 880 * i / rate));
+        pcm.append(reinterpret_cast<const char*>(&v), 2);
+    }
+    auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
+    return "RIFF" + u32(36 + pcm.size()) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(rate) +
+           u32(rate * 2) + u16(2) + u16(16) + "data" + u32(pcm.size()) + pcm;
+}
+
 std::string dataFileBytes(const ClockSettings& settings, const AlarmRecord* records, int count) {
     std::string bytes(reinterpret_cast<const char*>(&settings), sizeof settings);
     const int32_t n = count;
@@ -329,11 +389,7 @@ std::string dataFileBytes(const ClockSettings& settings, const AlarmRecord* reco
     return bytes;
 }
 
-namespace {
-// Real X input through xdotool: Wine runs Unix programs from CreateProcess,
-// and input from the X server reaches the program exactly as a user's would.
-void xdotool(const std::string& arguments) {
-    std::string line = "/usr/bin/xdotool " + arguments;
+void runUnix(const std::string& line) {
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     STARTUPINFOA si = {};
@@ -341,15 +397,49 @@ void xdotool(const std::string& arguments) {
     PROCESS_INFORMATION pi = {};
     if (CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, 10000);
+        WaitForSingleObject(pi.hProcess, 20000);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
+}
+
+namespace {
+// Real X input through xdotool: Wine runs Unix programs from CreateProcess,
+// and input from the X server reaches the program exactly as a user's would.
+void xdotool(const std::string& arguments) {
+    runUnix("/usr/bin/xdotool " + arguments);
     Sleep(100);
 }
 
 std::string at(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
 }  // namespace
+
+// Wine starts Unix programs from CreateProcess, which gives the driver real
+// X input (xdotool) and screenshots (ImageMagick).
+
+
+void screenshot(const char* name, HWND window) {
+    char folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("E2E_SHOTS", folder, sizeof folder) || !folder[0])
+        return;
+    Sleep(700);  // let the window finish painting
+    RECT r;
+    GetWindowRect(window, &r);
+    const int margin = 16;
+    const int x = r.left > margin ? r.left - margin : 0, y = r.top > margin ? r.top - margin : 0;
+    const std::string unixPath = std::string(folder) + "/" + name + ".png";
+    std::string windowsPath = "Z:" + unixPath;
+    for (char& c : windowsPath)
+        if (c == '/')
+            c = '\\';
+    DeleteFileA(windowsPath.c_str());
+    runUnix("/usr/bin/import -window root -crop " + std::to_string(r.right - r.left + 2 * margin) + "x" +
+            std::to_string(r.bottom - r.top + 2 * margin) + "+" + std::to_string(x) + "+" +
+            std::to_string(y) + " +repage " + unixPath);
+    // A Unix process's handle is signalled at once: wait for the picture itself.
+    waitFor([&] { return fileExists(windowsPath); }, 5000);
+    Sleep(300);
+}
 
 void mouseMoveTo(int x, int y) { xdotool("mousemove " + at(x, y)); }
 

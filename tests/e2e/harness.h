@@ -76,6 +76,10 @@ HWND dialogWithItem(DWORD pid, int id, bool visibleOnly = true);
 // The text of a tooltip's tool, read through memory in the owning process.
 std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId);
 
+// An 880 Hz tone of the given length as a 16-bit mono WAV file. Wine does
+// not loop MCI sounds, so a tone must outlast the checks made while it plays.
+std::string toneWav(int seconds);
+
 // db.dat bytes built field by field, independently of the program's writer.
 std::string dataFileBytes(const ClockSettings& settings, const AlarmRecord* records, int count);
 
@@ -85,6 +89,10 @@ void mouseClick(int x, int y, bool right = false);
 void mouseDoubleClick(int x, int y);
 void mouseDrag(int fromX, int fromY, int toX, int toY);
 void typeText(const char* ascii);
+
+// With E2E_SHOTS set to a folder, saves a picture of the screen around the
+// window there as NAME.png; otherwise does nothing.
+void screenshot(const char* name, HWND window);
 
 // Lines of zentar-seams.log in a program folder (what the test build recorded
 // instead of beeping or powering off).

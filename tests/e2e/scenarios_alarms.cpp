@@ -1,6 +1,5 @@
 // Alarms falling due at a chosen moment: texts into the memo, sounds,
 // programs and power actions with their countdown.
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -62,21 +61,6 @@ int count(const std::vector<std::string>& lines, const std::string& line) {
     return n;
 }
 
-// A four-second 880 Hz tone (Wine does not loop MCI sounds, so it must
-// outlast the checks), so that a playing sound is real audio.
-std::string toneWav() {
-    const int rate = 22050, samples = 4 * rate;
-    std::string pcm;
-    for (int i = 0; i < samples; ++i) {
-        const int16_t v = static_cast<int16_t>(12000 * std::sin(2 * 3.14159265 * 880 * i / rate));
-        pcm.append(reinterpret_cast<const char*>(&v), 2);
-    }
-    auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
-    return "RIFF" + u32(36 + pcm.size()) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(rate) +
-           u32(rate * 2) + u16(2) + u16(16) + "data" + u32(pcm.size()) + pcm;
-}
-
 HWND mciWindowOf(HWND clock) {
     return FindWindowExA(clock, nullptr, "MCIWndClass", nullptr);
 }
@@ -98,6 +82,7 @@ E2E_SCENARIO(alarm_text_goes_to_memo) {
     std::string text;
     E2E_CHECK_MSG(waitFor([&] { return (text = itemText(memo, 1001)) == expected; }, 3000),
                   "memo reads '" + text + "'");
+    screenshot("memo", memo);
     // Texts without a sound still make themselves heard, once per alarm.
     const auto log = seamLog(run.folder);
     E2E_CHECK(count(log, "beep 1000 100") == 2);
@@ -119,7 +104,7 @@ E2E_SCENARIO(alarm_sound_plays_until_clicked) {
     std::strcpy(alarm.soundPath, "tone.wav");
     Run run;
     prepare(run, "alarm_sound", &alarm, 1);
-    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav()));
+    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(4)));
     launch(run);
 
     HWND mci = mciWindowOf(run.clock);
@@ -200,6 +185,7 @@ E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
         return itemText(countdown, 1086) == "你设定计算机定时关机,如果不取消，28秒后会执行操作。";
     }, 4000));
     const LRESULT position = SendMessageA(GetDlgItem(countdown, 1042), PBM_GETPOS, 0, 0);
+    screenshot("countdown", countdown);
     E2E_CHECK(position == 2 || position == 3);
     // The clock keeps running under the countdown.
     const std::string face = itemText(run.clock, 1000);

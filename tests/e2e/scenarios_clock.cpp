@@ -58,6 +58,7 @@ E2E_SCENARIO(clock_face_at_a_chosen_time) {
     E2E_CHECK_MSG(text.rfind("12:05:0", 0) == 0 && text.size() == 10 && text.substr(8) == "am",
                   "12-hour face shows '" + text + "'");
     E2E_CHECK(waitFor([&] { return itemText(run.clock, 1000) != text; }, 2500));
+    screenshot("clock-12h", run.clock);
 }
 
 E2E_SCENARIO(clock_size_follows_font_and_marks) {
@@ -75,6 +76,8 @@ E2E_SCENARIO(clock_size_follows_font_and_marks) {
         Started run;
         startWith(run, "size", s);
         sizes[i] = windowSize(run.clock);
+        if (i == 1)
+            screenshot("clock-24h", run.clock);
         // The static fills the window.
         RECT text;
         GetWindowRect(GetDlgItem(run.clock, 1000), &text);
@@ -148,6 +151,7 @@ E2E_SCENARIO(transparency_and_hover) {
     startWith(keyed, "colour_key", s);
     layered(keyed.clock, &key, &alpha, &flags);
     E2E_CHECK(flags == LWA_COLORKEY && key == 0x000000);
+    screenshot("clock-transparent", keyed.clock);
 }
 
 E2E_SCENARIO(position_clamped_and_dragged) {

@@ -1,0 +1,211 @@
+#include "alarmui/AlarmEditDlg.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "res/resource.h"
+#include "win/util.h"
+
+namespace {
+
+// In TimeList order, and the shortcut box above each list.
+const int kListIds[kTimeListCount] = {IDC_EDIT_YEARS, IDC_EDIT_MONTHS, IDC_EDIT_DAYS,
+                                      IDC_EDIT_WEEKDAYS, IDC_EDIT_HOURS};
+const int kShortcutIds[kTimeListCount] = {IDC_EDIT_EVERY_YEAR, IDC_EDIT_EVERY_MONTH,
+                                          IDC_EDIT_EVERY_DAY, IDC_EDIT_EVERY_WEEKDAY,
+                                          IDC_EDIT_EVERY_HOUR};
+const int kActionCount = 6;  // radios IDC_EDIT_ACTION_NONE … IDC_EDIT_ACTION_LOGOFF
+
+const char kSoundFilter[] = "声音文件(*.mp3; *.wav; *.wma; *.mid)|*.MP3; *.WMA; *.WAV; *.mid||";
+const char kProgramFilter[] = "待打开文件*.*|*.*||";
+
+template <size_t N>
+void addItems(HWND combo, const int (&values)[N], std::string (*format)(int)) {
+    for (int v : values)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format(v).c_str()));
+}
+
+void deselectAll(HWND list) { SendMessageA(list, LB_SETSEL, FALSE, -1); }
+
+}  // namespace
+
+CAlarmEditDlg::CAlarmEditDlg(const ClockSettings& settings, const LocalTime& now,
+                             const char* defaultSoundPath, bool defaultSoundExists)
+    : win::Dialog(IDD_ALARMEDIT),
+      record(newAlarmDefaults(settings, now, defaultSoundPath, defaultSoundExists)) {
+    std::memset(&fields_, 0, sizeof fields_);
+}
+
+void CAlarmEditDlg::PresetForDate(int year, int month, int day) {
+    presetForDate(record, year, month, day);
+}
+
+void CAlarmEditDlg::PresetForQuickAlarm(int year, int month, int day, int hour, int minute,
+                                        const char* soundPath) {
+    presetForQuickAlarm(record, year, month, day, hour, minute, soundPath);
+}
+
+BOOL CAlarmEditDlg::OnInitDialog() {
+    win::centreOnScreen(hwnd());
+
+    HWND spin = item(IDC_EDIT_MINUTE_SPIN);
+    SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(item(IDC_EDIT_MINUTE)), 0);
+    SendMessageA(spin, UDM_SETRANGE32, 0, 59);
+
+    for (int l = 0; l < kTimeListCount; ++l) {
+        const TimeList list = static_cast<TimeList>(l);
+        HWND box = item(kListIds[l]);
+        SendMessageA(box, LB_RESETCONTENT, 0, 0);
+        const uint32_t mask = timeListMask(record, list);
+        int firstSelected = -1;
+        for (int i = 0; i < timeListSize(list); ++i) {
+            SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(timeListEntry(list, i).c_str()));
+            if (entrySelected(mask, i)) {
+                SendMessageA(box, LB_SETSEL, TRUE, i);
+                if (firstSelected < 0)
+                    firstSelected = i;
+            }
+        }
+        // A selected year or hour far down the list is scrolled into view.
+        SendMessageA(box, LB_SETTOPINDEX, firstSelected > 0 ? firstSelected : 0, 0);
+    }
+
+    addItems(item(IDC_EDIT_MINUTE), kMinuteItems, numberText);
+    addItems(item(IDC_EDIT_REPEAT), kRepeatItems, numberText);
+    addItems(item(IDC_EDIT_LEAD), kLeadItems, minutesText);
+    addItems(item(IDC_EDIT_INTERVAL), kIntervalItems, minutesText);
+    SendMessageA(item(IDC_EDIT_SOUND), EM_LIMITTEXT, kSoundLimit, 0);
+    SendMessageA(item(IDC_EDIT_TEXT), EM_LIMITTEXT, kTextLimit, 0);
+    SendMessageA(item(IDC_EDIT_PROGRAM), EM_LIMITTEXT, kProgramLimit, 0);
+
+    fields_.temporary = record.temporary != 0;
+    fields_.minute = record.minute;
+    storeText(fields_.program, record.programPath);
+    storeText(fields_.sound, record.soundPath);
+    storeText(fields_.text, record.text);
+    fields_.specialAction = record.specialAction;
+    fields_.disabled = record.disabled != 0;
+    WriteControls();
+
+    WriteText(IDC_EDIT_REPEAT, numberText(record.repeatCount).c_str());
+    WriteText(IDC_EDIT_LEAD, minutesText(record.leadMinutes).c_str());
+    WriteText(IDC_EDIT_INTERVAL, minutesText(record.intervalMinutes).c_str());
+    return TRUE;
+}
+
+bool CAlarmEditDlg::ReadControls() {
+    fields_.temporary = IsDlgButtonChecked(hwnd(), IDC_EDIT_TEMPORARY) == BST_CHECKED;
+    fields_.disabled = IsDlgButtonChecked(hwnd(), IDC_EDIT_DISABLED) == BST_CHECKED;
+    // No radio checked (a record with an unknown action): the action stays as it was.
+    for (int i = 0; i < kActionCount; ++i)
+        if (IsDlgButtonChecked(hwnd(), IDC_EDIT_ACTION_NONE + i) == BST_CHECKED)
+            fields_.specialAction = i;
+    // The minute comes last, so that a mistyped minute loses none of the texts.
+    return ReadText(IDC_EDIT_PROGRAM, fields_.program, sizeof fields_.program, kProgramLimit) &&
+           ReadText(IDC_EDIT_SOUND, fields_.sound, sizeof fields_.sound, kSoundLimit) &&
+           ReadText(IDC_EDIT_TEXT, fields_.text, sizeof fields_.text, kTextLimit) &&
+           ReadInt(IDC_EDIT_MINUTE, 0, 59, fields_.minute);
+}
+
+void CAlarmEditDlg::WriteControls() {
+    CheckDlgButton(hwnd(), IDC_EDIT_TEMPORARY, fields_.temporary ? BST_CHECKED : BST_UNCHECKED);
+    WriteInt(IDC_EDIT_MINUTE, fields_.minute);
+    WriteText(IDC_EDIT_PROGRAM, fields_.program);
+    WriteText(IDC_EDIT_SOUND, fields_.sound);
+    WriteText(IDC_EDIT_TEXT, fields_.text);
+    for (int i = 0; i < kActionCount; ++i)
+        CheckDlgButton(hwnd(), IDC_EDIT_ACTION_NONE + i,
+                       fields_.specialAction == i ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd(), IDC_EDIT_DISABLED, fields_.disabled ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CAlarmEditDlg::OnOK() {
+    if (!ReadControls())
+        return;
+    EditorInput input = fields_;
+    for (int l = 0; l < kTimeListCount; ++l) {
+        int selected[32];
+        const LRESULT n = SendMessageA(item(kListIds[l]), LB_GETSELITEMS, 32,
+                                       reinterpret_cast<LPARAM>(selected));
+        input.masks[l] = n > 0 ? maskOfSelection(selected, static_cast<size_t>(n)) : 0;
+    }
+    GetDlgItemTextA(hwnd(), IDC_EDIT_REPEAT, input.repeat, sizeof input.repeat);
+    GetDlgItemTextA(hwnd(), IDC_EDIT_LEAD, input.lead, sizeof input.lead);
+    GetDlgItemTextA(hwnd(), IDC_EDIT_INTERVAL, input.interval, sizeof input.interval);
+    // Without any action OK is ignored; the action group's caption says why.
+    if (!applyEditorInput(record, input))
+        return;
+    EndDialog(IDOK);
+}
+
+bool CAlarmEditDlg::OnCommand(int id, int code, HWND control) {
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_EDIT_CLEAR:
+            OnClear();
+            return true;
+        case IDC_EDIT_BROWSE_SOUND:
+        case IDC_EDIT_BROWSE_PROGRAM:
+            OnBrowse(id);
+            return true;
+        case IDC_EDIT_EVERY_YEAR:
+        case IDC_EDIT_EVERY_MONTH:
+        case IDC_EDIT_EVERY_DAY:
+        case IDC_EDIT_EVERY_WEEKDAY:
+        case IDC_EDIT_EVERY_HOUR:
+            OnShortcut(id);
+            return true;
+        }
+    }
+    return win::Dialog::OnCommand(id, code, control);
+}
+
+void CAlarmEditDlg::OnShortcut(int boxId) {
+    for (int l = 0; l < kTimeListCount; ++l) {
+        if (kShortcutIds[l] != boxId)
+            continue;
+        // Either way the list ends up empty: "every value" is an empty mask.
+        HWND list = item(kListIds[l]);
+        deselectAll(list);
+        EnableWindow(list, IsDlgButtonChecked(hwnd(), boxId) != BST_CHECKED);
+    }
+}
+
+void CAlarmEditDlg::OnBrowse(int buttonId) {
+    ReadControls();  // a bad value has shown its message; the choice goes on
+    const bool sound = buttonId == IDC_EDIT_BROWSE_SOUND;
+    const std::string filter = fileFilter(sound ? kSoundFilter : kProgramFilter);
+    char path[MAX_PATH] = "";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    // Alarms may name their files relative to the program's folder.
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameA(&ofn))
+        return;
+    storeText(sound ? fields_.sound : fields_.program, path);
+    WriteControls();
+    // The control gets the whole path even when it is too long, so that OK
+    // reports it instead of saving a cut one.
+    WriteText(sound ? IDC_EDIT_SOUND : IDC_EDIT_PROGRAM, path);
+}
+
+void CAlarmEditDlg::OnClear() {
+    ReadControls();
+    // The hours and the minute stay: the cleared alarm keeps its time of day.
+    for (int l = 0; l < kTimeListCount; ++l)
+        if (static_cast<TimeList>(l) != TimeList::Hours)
+            deselectAll(item(kListIds[l]));
+    fields_.temporary = true;
+    fields_.sound[0] = '\0';
+    fields_.text[0] = '\0';
+    fields_.program[0] = '\0';
+    fields_.specialAction = 0;
+    WriteControls();
+}

@@ -1,0 +1,223 @@
+#include "alarmui/editorlogic.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "alarm/schedule.h"
+
+int timeListSize(TimeList list) {
+    switch (list) {
+    case TimeList::Years: return kLastAlarmYear - kFirstAlarmYear + 1;
+    case TimeList::Months: return 12;
+    case TimeList::Days: return 31;
+    case TimeList::Weekdays: return 7;
+    case TimeList::Hours: return 24;
+    }
+    return 0;
+}
+
+std::string timeListEntry(TimeList list, int index) {
+    if (index < 0 || index >= timeListSize(list))
+        return std::string();
+    char text[32];
+    switch (list) {
+    case TimeList::Years: std::snprintf(text, sizeof text, "%04d年", kFirstAlarmYear + index); break;
+    case TimeList::Months: std::snprintf(text, sizeof text, "%d月", index + 1); break;
+    case TimeList::Days: std::snprintf(text, sizeof text, "%d日", index + 1); break;
+    case TimeList::Weekdays: std::snprintf(text, sizeof text, "星期%s", weekdayNames[index]); break;
+    case TimeList::Hours: std::snprintf(text, sizeof text, "%d时", index); break;
+    }
+    return text;
+}
+
+uint32_t timeListMask(const AlarmRecord& record, TimeList list) {
+    switch (list) {
+    case TimeList::Years: return record.yearMask;
+    case TimeList::Months: return record.monthMask;
+    case TimeList::Days: return record.dayMask;
+    case TimeList::Weekdays: return record.weekdayMask;
+    case TimeList::Hours: return record.hourMask;
+    }
+    return 0;
+}
+
+void setTimeListMask(AlarmRecord& record, TimeList list, uint32_t mask) {
+    switch (list) {
+    case TimeList::Years: record.yearMask = mask; break;
+    case TimeList::Months: record.monthMask = mask; break;
+    case TimeList::Days: record.dayMask = mask; break;
+    case TimeList::Weekdays: record.weekdayMask = static_cast<uint8_t>(mask); break;
+    case TimeList::Hours: record.hourMask = mask; break;
+    }
+}
+
+bool entrySelected(uint32_t mask, int index) {
+    return index >= 0 && index < 32 && (mask >> index) & 1u;
+}
+
+uint32_t maskOfSelection(const int* indices, size_t count) {
+    uint32_t mask = 0;
+    for (size_t i = 0; i < count; ++i)
+        if (indices[i] >= 0 && indices[i] < 32)
+            mask |= uint32_t{1} << indices[i];
+    return mask;
+}
+
+uint32_t yearMaskOf(int year) {
+    const uint32_t bit = yearBit(year);
+    return bit ? bit : kUnlistedYearMask;
+}
+
+AlarmRecord newAlarmDefaults(const ClockSettings& settings, const LocalTime& now,
+                             const char* defaultSoundPath, bool defaultSoundExists) {
+    AlarmRecord r = emptyAlarm();
+    // The first sound start, quickLead minutes early, still lies a minute ahead.
+    const LocalTime t = addSeconds(now, (int64_t{settings.quickLead} + 1) * 60);
+    r.yearMask = yearMaskOf(t.year);
+    r.monthMask = monthBit(t.month);
+    r.dayMask = dayBit(t.day);
+    r.hourMask = hourBit(t.hour);
+    r.weekdayMask = weekdayBit(t.weekday);
+    r.minute = static_cast<int8_t>(t.minute);
+    if (defaultSoundExists && defaultSoundPath)
+        storeText(r.soundPath, defaultSoundPath);
+    r.temporary = 1;
+    r.repeatCount = settings.quickRepeat;
+    r.leadMinutes = settings.quickLead;
+    r.intervalMinutes = settings.quickInterval;
+    return r;
+}
+
+void presetForDate(AlarmRecord& record, int year, int month, int day) {
+    record.yearMask = yearMaskOf(year);
+    record.monthMask = monthBit(month);
+    record.dayMask = dayBit(day);
+    record.hourMask = hourBit(12);
+    record.weekdayMask = 0;
+    record.minute = 0;
+    storeText(record.soundPath, "");
+    record.temporary = 0;
+    record.disabled = 0;
+}
+
+void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int hour, int minute,
+                         const char* soundPath) {
+    record.yearMask = yearMaskOf(year);
+    record.monthMask = monthBit(month);
+    record.dayMask = dayBit(day);
+    record.hourMask = hourBit(hour);
+    record.weekdayMask = 0;
+    record.minute = static_cast<int8_t>(minute);
+    storeText(record.soundPath, soundPath ? soundPath : "");
+    std::memset(record.programPath, 0, sizeof record.programPath);
+    std::memset(record.text, 0, sizeof record.text);
+    record.specialAction = 0;
+    record.temporary = 1;
+    record.disabled = 0;
+}
+
+const int kMinuteItems[6] = {0, 10, 20, 30, 40, 50};
+const int kRepeatItems[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+const int kLeadItems[6] = {0, 1, 5, 10, 15, 20};
+const int kIntervalItems[5] = {1, 5, 10, 15, 20};
+
+std::string numberText(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return text;
+}
+
+std::string minutesText(int value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%d分钟", value);
+    return text;
+}
+
+int leadingInteger(const char* text) {
+    if (!text)
+        return 0;
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    // Accumulated as a negative number, which reaches INT_MIN as well.
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 - (*p - '0');
+        if (value < INT_MIN)
+            value = INT_MIN - 1LL;  // saturated; keeps the loop from overflowing
+    }
+    if (negative)
+        return value < INT_MIN ? INT_MIN : static_cast<int>(value);
+    return -value > INT_MAX ? INT_MAX : static_cast<int>(-value);
+}
+
+int8_t comboNumber(const char* text) {
+    const int value = leadingInteger(text);
+    if (value > INT8_MAX)
+        return INT8_MAX;
+    if (value < INT8_MIN)
+        return INT8_MIN;
+    return static_cast<int8_t>(value);
+}
+
+bool hasAction(int specialAction, const char* sound, const char* text, const char* program) {
+    return specialAction != 0 || (sound && *sound) || (text && *text) || (program && *program);
+}
+
+bool applyEditorInput(AlarmRecord& record, const EditorInput& in) {
+    if (!hasAction(in.specialAction, in.sound, in.text, in.program))
+        return false;
+    for (int i = 0; i < kTimeListCount; ++i)
+        setTimeListMask(record, static_cast<TimeList>(i), in.masks[i]);
+    record.temporary = in.temporary ? 1 : 0;
+    record.disabled = in.disabled ? 1 : 0;
+    record.minute = static_cast<int8_t>(in.minute);
+    storeText(record.programPath, in.program);
+    storeText(record.soundPath, in.sound);
+    storeText(record.text, in.text);
+    record.specialAction = in.specialAction;
+    record.repeatCount = comboNumber(in.repeat);
+    record.leadMinutes = comboNumber(in.lead);
+    record.intervalMinutes = comboNumber(in.interval);
+    if (record.intervalMinutes == 0)
+        record.intervalMinutes = 5;
+    if (record.repeatCount == 0)
+        record.repeatCount = 1;
+    return true;
+}
+
+void storeText(char* field, size_t width, const char* text) {
+    if (!field || width == 0)
+        return;
+    size_t length = text ? std::strlen(text) : 0;
+    if (length >= width)
+        length = width - 1;
+    if (length)
+        std::memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+std::string fileFilter(const char* barSeparated) {
+    std::string out;
+    if (barSeparated) {
+        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(barSeparated); *p; ++p) {
+            if (*p >= 0x81 && *p <= 0xFE && p[1]) {
+                out += static_cast<char>(*p);
+                out += static_cast<char>(*++p);
+            } else {
+                out += *p == '|' ? '\0' : static_cast<char>(*p);
+            }
+        }
+    }
+    // The list ends with an empty entry whether or not the text said so.
+    while (out.size() >= 2 && out[out.size() - 1] == '\0' && out[out.size() - 2] == '\0')
+        out.pop_back();
+    if (out.empty() || out.back() != '\0')
+        out += '\0';
+    out += '\0';
+    return out;
+}

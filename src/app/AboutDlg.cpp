@@ -1,0 +1,11 @@
+#include "app/AboutDlg.h"
+
+#include "res/resource.h"
+#include "win/util.h"
+
+CAboutDlg::CAboutDlg() : win::Dialog(IDD_ABOUT) {}
+
+BOOL CAboutDlg::OnInitDialog() {
+    win::centreOnScreen(hwnd());
+    return TRUE;
+}
