@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora for fuzz_dbdat and fuzz_note (run from anywhere)."""
+"""Writes the seed corpora for fuzz_dbdat, fuzz_note and fuzz_import (run from anywhere)."""
 import os
 import struct
 
@@ -34,6 +34,10 @@ def dbdat(count, records, extra=b''):
     return settings() + struct.pack('<i', count) + b''.join(records) + extra
 
 
+def export(count, records, extra=b''):
+    return struct.pack('<i', count) + b''.join(records) + extra
+
+
 def main():
     s = settings()
     three = [alarm(0, '起床'), alarm(30, '开会'), alarm(59, '下班')]
@@ -52,6 +56,19 @@ def main():
             'count-more-than-present': dbdat(5, three[:2], b'\x00' * 400),
             'trailing-bytes': dbdat(1, three[:1], b'junk'),
             'repair-zeros': bytes(32),
+        },
+        # fuzz_import: the first byte is how many alarms the table already holds.
+        'import': {
+            'empty': b'\x00',
+            'count-partial': b'\x00\x01\x00',
+            'zero-alarms': b'\x00' + export(0, []),
+            'three-alarms': b'\x00' + export(3, three),
+            'temporary-kept': b'\x05' + export(2, [three[0], alarm(15, '临时', 1)]),
+            'two-into-148': bytes([148]) + export(2, three[:2]),
+            'three-into-148': bytes([148]) + export(3, three),
+            'one-byte-short': b'\x00' + export(3, three)[:-1],
+            'count-negative': b'\x00' + export(-1, three[:1]),
+            'count-wraps-32bit': b'\x00' + export(268435457, three[:1]),
         },
         'note': {
             'empty': b'',

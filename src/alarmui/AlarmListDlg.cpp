@@ -1,0 +1,200 @@
+#include "alarmui/AlarmListDlg.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include "alarmui/AlarmEditDlg.h"
+#include "alarmui/exchange.h"
+#include "alarmui/summary.h"
+#include "res/resource.h"
+#include "win/util.h"
+
+namespace {
+
+struct Column {
+    const char* heading;
+    int width;
+};
+
+// The parameters column starts closed; the user may drag it open. The
+// temporary column is wide enough for its heading in a CJK face.
+const Column kColumns[kListColumns] = {
+    {"编号", 40}, {"时间", 180}, {"声音", 80}, {"文字", 200},
+    {"程序", 80}, {"特殊动作", 80}, {"临时", 40}, {"参数", 0},
+};
+
+// The file dialogs leave the working folder alone: alarms may name their
+// sounds and programs relative to it.
+bool askForFile(HWND owner, bool save, char* path, DWORD size) {
+    path[0] = '\0';
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = size;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : 0);
+    return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
+}
+
+}  // namespace
+
+CAlarmListDlg::CAlarmListDlg(AlarmTable& table, const ClockSettings& settings,
+                             const ProgramPaths& paths, bool defaultSoundExists)
+    : win::Dialog(IDD_ALARMLIST),
+      table_(table),
+      settings_(settings),
+      paths_(paths),
+      defaultSoundExists_(defaultSoundExists) {}
+
+BOOL CAlarmListDlg::OnInitDialog() {
+    win::centreOnScreen(hwnd());
+    HWND list = item(IDC_LIST_ALARMS);
+    for (int i = 0; i < kListColumns; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = kColumns[i].width;
+        column.pszText = const_cast<char*>(kColumns[i].heading);
+        column.iSubItem = i;
+        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    FillList();
+    return TRUE;
+}
+
+void CAlarmListDlg::FillList() {
+    HWND list = item(IDC_LIST_ALARMS);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    const int used = usedAlarms(table_);
+    for (int i = 0; i < used; ++i) {
+        const auto cells = alarmRowCells(i, table_.alarms[i]);
+        LVITEMA row = {};
+        row.mask = LVIF_TEXT;
+        row.iItem = i;
+        row.pszText = const_cast<char*>(cells[0].c_str());
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+        for (int c = 1; c < kListColumns; ++c) {
+            row.iSubItem = c;
+            row.pszText = const_cast<char*>(cells[c].c_str());
+            SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&row));
+        }
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void CAlarmListDlg::RemoveAlarmAt(int index) { removeAlarmAt(table_, index); }
+
+std::vector<bool> CAlarmListDlg::SelectedRows() const {
+    HWND list = item(IDC_LIST_ALARMS);
+    std::vector<bool> rows(static_cast<size_t>(usedAlarms(table_)), false);
+    int i = -1;
+    while ((i = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, i, LVNI_SELECTED))) >= 0) {
+        if (static_cast<size_t>(i) >= rows.size())
+            break;
+        rows[i] = true;
+    }
+    return rows;
+}
+
+// The editor is owned by the list, so that the list cannot change the table
+// while an edit is under way.
+void CAlarmListDlg::OnAdd() {
+    if (usedAlarms(table_) >= kMaxAlarms) {
+        win::messageBox(hwnd(), "达到最大闹铃数目了。");
+        return;
+    }
+    CAlarmEditDlg editor(settings_, win::localNow(), paths_.defaultSoundPath, defaultSoundExists_);
+    if (editor.DoModal(hwnd()) != IDOK)
+        return;
+    // The clock's own commands may have filled the table meanwhile.
+    const int used = usedAlarms(table_);
+    if (used >= kMaxAlarms) {
+        win::messageBox(hwnd(), "达到最大闹铃数目了。");
+        return;
+    }
+    table_.alarms[used] = editor.record;
+    table_.alarmCount = used + 1;
+    FillList();
+}
+
+void CAlarmListDlg::OnEdit() {
+    const int i = static_cast<int>(
+        SendMessageA(item(IDC_LIST_ALARMS), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (i < 0 || i >= usedAlarms(table_))
+        return;
+    CAlarmEditDlg editor(settings_, win::localNow(), paths_.defaultSoundPath, defaultSoundExists_);
+    editor.record = table_.alarms[i];
+    if (editor.DoModal(hwnd()) != IDOK)
+        return;
+    table_.alarms[i] = editor.record;
+    FillList();
+}
+
+void CAlarmListDlg::OnDelete() {
+    deleteSelectedAlarms(table_, SelectedRows());
+    FillList();
+}
+
+void CAlarmListDlg::OnToggle() {
+    toggleSelectedAlarms(table_, SelectedRows());
+    FillList();
+}
+
+void CAlarmListDlg::OnExport() {
+    char path[MAX_PATH * 2];
+    if (!askForFile(hwnd(), true, path, sizeof path))
+        return;
+    // The file is replaced whole, so a failed write is reported and leaves no partial file.
+    win::messageBox(hwnd(), exportAlarms(path, table_) ? "导出成功。" : "导出失败。");
+}
+
+void CAlarmListDlg::OnImport() {
+    char path[MAX_PATH * 2];
+    if (!askForFile(hwnd(), false, path, sizeof path))
+        return;
+    switch (importAlarms(path, table_)) {
+    case ImportResult::Imported:
+        FillList();
+        break;
+    case ImportResult::Unreadable:
+        win::messageBox(hwnd(), "导入失败。");
+        break;
+    case ImportResult::WrongSize:
+        win::messageBox(hwnd(), "文件大小不正确。");
+        break;
+    case ImportResult::TooMany:
+        win::messageBox(hwnd(), "无法导入，达到最大闹钟限制。");
+        break;
+    }
+}
+
+void CAlarmListDlg::OnCleanup() {
+    markDuplicateAlarms(table_);
+    FillList();
+    win::messageBox(hwnd(), "重复闹铃已经标记为临时，下次启动将不存在。");
+}
+
+bool CAlarmListDlg::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_LIST_ADD: OnAdd(); return true;
+    case IDC_LIST_EDIT: OnEdit(); return true;
+    case IDC_LIST_DELETE: OnDelete(); return true;
+    case IDC_LIST_TOGGLE: OnToggle(); return true;
+    case IDC_LIST_EXPORT: OnExport(); return true;
+    case IDC_LIST_IMPORT: OnImport(); return true;
+    case IDC_LIST_CLEANUP: OnCleanup(); return true;
+    }
+    return win::Dialog::OnCommand(id, code, control);
+}
+
+INT_PTR CAlarmListDlg::OnMessage(UINT msg, WPARAM, LPARAM lp, bool&) {
+    if (msg == WM_NOTIFY) {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lp);
+        if (header->idFrom == IDC_LIST_ALARMS && header->code == static_cast<UINT>(NM_DBLCLK))
+            OnEdit();
+    }
+    return 0;
+}

@@ -1,0 +1,126 @@
+#include "alarmui/summary.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "alarm/actions.h"
+
+namespace {
+
+std::string fieldText(const char* field, size_t width) {
+    return std::string(field, fieldLength(field, width));
+}
+
+bool isGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+}  // namespace
+
+std::string numberCell(int index, const AlarmRecord& r) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%d", index + 1);
+    std::string cell(text);
+    if (r.disabled != 0) cell += " ||";
+    return cell;
+}
+
+std::string timeSummary(const AlarmRecord& r) {
+    std::string s;
+    const bool noDate = r.yearMask == 0 && r.monthMask == 0 && r.dayMask == 0;
+    if (noDate && r.weekdayMask == 0)
+        s = "每日 ";
+    else if (noDate)
+        s = "星期重复 ";
+    else if (r.weekdayMask == 0)
+        s = "年月日重复 ";
+    else
+        s = "指定日期 ";
+
+    // Bits 24..31 name no hour: they are not listed, and like the due test
+    // they do not make the alarm hourly either, only a zero mask does.
+    char piece[16];
+    for (int h = 0; h < 24; ++h) {
+        if (r.hourMask & (uint32_t{1} << h)) {
+            std::snprintf(piece, sizeof piece, "%d时 ", h);
+            s += piece;
+        }
+    }
+    if (r.hourMask == 0) s += "每时 ";
+
+    std::snprintf(piece, sizeof piece, "%d分 ", r.minute);
+    s += piece;
+    return s;
+}
+
+std::string fileNameCell(const char* field, size_t width) {
+    const size_t len = fieldLength(field, width);
+    // A GBK trail byte may be 0x5C, so only a backslash standing alone counts.
+    size_t start = 0;
+    for (size_t i = 0; i < len; ++i) {
+        const unsigned char c = static_cast<unsigned char>(field[i]);
+        if (isGbkLead(c) && i + 1 < len)
+            ++i;
+        else if (c == '\\')
+            start = i + 1;
+    }
+    return std::string(field + start, len - start);
+}
+
+std::string parametersCell(const AlarmRecord& r) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d %d", static_cast<int32_t>(r.yearMask),
+                  static_cast<int32_t>(r.monthMask), static_cast<int32_t>(r.dayMask),
+                  static_cast<int32_t>(r.hourMask), static_cast<int8_t>(r.weekdayMask), r.minute,
+                  r.specialAction, static_cast<int8_t>(r.temporary));
+    return text;
+}
+
+std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r) {
+    const char* action = actionName(r.specialAction);
+    return {numberCell(index, r),
+            timeSummary(r),
+            fileNameCell(r.soundPath, sizeof r.soundPath),
+            fieldText(r.text, sizeof r.text),
+            fileNameCell(r.programPath, sizeof r.programPath),
+            action ? action : "",
+            r.temporary != 0 ? "是" : "否",
+            parametersCell(r)};
+}
+
+int usedAlarms(const AlarmTable& table) {
+    if (table.alarmCount < 0) return 0;
+    return table.alarmCount > kMaxAlarms ? kMaxAlarms : table.alarmCount;
+}
+
+bool removeAlarmAt(AlarmTable& table, int index) {
+    const int used = usedAlarms(table);
+    if (index < 0 || index >= used) return false;
+    std::memmove(&table.alarms[index], &table.alarms[index + 1],
+                 static_cast<size_t>(used - index - 1) * sizeof(AlarmRecord));
+    table.alarmCount = used - 1;
+    return true;
+}
+
+void deleteSelectedAlarms(AlarmTable& table, const std::vector<bool>& selected) {
+    for (int i = static_cast<int>(selected.size()) - 1; i >= 0; --i)
+        if (selected[i]) removeAlarmAt(table, i);
+}
+
+void toggleSelectedAlarms(AlarmTable& table, const std::vector<bool>& selected) {
+    const int used = usedAlarms(table);
+    for (int i = static_cast<int>(selected.size()) - 1; i >= 0; --i)
+        if (selected[i] && i < used) table.alarms[i].disabled = table.alarms[i].disabled == 0 ? 1 : 0;
+}
+
+int markDuplicateAlarms(AlarmTable& table) {
+    const int used = usedAlarms(table);
+    int marked = 0;
+    for (int i = 0; i + 1 < used; ++i) {
+        for (int j = i + 1; j < used; ++j) {
+            if (std::memcmp(&table.alarms[i], &table.alarms[j], sizeof(AlarmRecord)) == 0) {
+                if (table.alarms[j].temporary == 0) ++marked;
+                table.alarms[j].temporary = 1;
+            }
+        }
+    }
+    return marked;
+}

@@ -1,0 +1,141 @@
+#include "alarmui/summary.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+AlarmRecord at(uint32_t hourMask, int minute) {
+    AlarmRecord r = emptyAlarm();
+    r.hourMask = hourMask;
+    r.minute = static_cast<int8_t>(minute);
+    return r;
+}
+
+// Record i is filled with byte 'a' + i, padding included.
+std::unique_ptr<AlarmTable> tableOf(int count) {
+    auto t = std::make_unique<AlarmTable>();
+    for (int i = 0; i < count; ++i) std::memset(&t->alarms[i], 'a' + i, sizeof(AlarmRecord));
+    t->alarmCount = count;
+    return t;
+}
+
+std::string order(const AlarmTable& t) {
+    std::string s;
+    for (int i = 0; i < t.alarmCount; ++i) s += static_cast<char>(t.alarms[i].yearMask & 0xFF);
+    return s;
+}
+
+}  // namespace
+
+TEST(SummaryTime, RepetitionWordHoursAndMinute) {
+    EXPECT_EQ(timeSummary(at(hourBit(8), 30)), "每日 8时 30分 ");
+    EXPECT_EQ(timeSummary(at(0, 0)), "每日 每时 0分 ");
+    AlarmRecord r = at(hourBit(7) | hourBit(19), 5);
+    r.weekdayMask = weekdayBit(1);
+    EXPECT_EQ(timeSummary(r), "星期重复 7时 19时 5分 ");
+    r.dayMask = dayBit(31);
+    EXPECT_EQ(timeSummary(r), "指定日期 7时 19时 5分 ");
+    r.weekdayMask = 0;
+    EXPECT_EQ(timeSummary(r), "年月日重复 7时 19时 5分 ");
+
+    // Hour bits past 23 are never listed; a mask of only such bits matches no
+    // hour at the tick, so it does not read as hourly either.
+    EXPECT_EQ(timeSummary(at(0xFF000000u | hourBit(0) | hourBit(23), 0)), "每日 0时 23时 0分 ");
+    EXPECT_EQ(timeSummary(at(uint32_t{1} << 24, 0)), "每日 0分 ");
+    EXPECT_EQ(timeSummary(at(0, -128)), "每日 每时 -128分 ");
+}
+
+TEST(SummaryCells, EightCellsOfARow) {
+    AlarmRecord r = at(hourBit(8), 30);
+    std::strcpy(r.soundPath, "C:\\Sounds\\ring.mp3");
+    std::strcpy(r.programPath, "notepad.exe");
+    std::strcpy(r.text, "起床");
+    r.specialAction = 5;
+    r.temporary = 1;
+    r.disabled = 1;
+    const std::array<std::string, kListColumns> expected = {
+        "3 ||", "每日 8时 30分 ", "ring.mp3", "起床", "notepad.exe", "注销", "是", "0 0 0 256 0 30 5 1"};
+    EXPECT_EQ(alarmRowCells(2, r), expected);
+
+    r.disabled = r.temporary = 0;
+    for (int32_t action : {0, -1, 6}) {
+        r.specialAction = action;
+        const auto cells = alarmRowCells(0, r);
+        EXPECT_EQ(cells[0] + cells[5] + cells[6], "1否") << action;
+    }
+}
+
+TEST(SummaryCells, ImportedRecordsAreReadWithinTheirFields) {
+    AlarmRecord r;
+    std::memset(&r, 'x', sizeof r);  // no terminator anywhere
+    r.soundPath[289] = '\\';
+    const auto cells = alarmRowCells(0, r);
+    EXPECT_EQ(cells[2], std::string(10, 'x'));
+    EXPECT_EQ(cells[3], std::string(196, 'x'));
+    EXPECT_EQ(cells[4], std::string(320, 'x'));
+
+    AlarmRecord p = at(0x80000000u, -1);  // masks and bytes print signed
+    p.yearMask = 0xFFFFFFFFu;
+    p.weekdayMask = 0x80;
+    p.temporary = 0xFF;
+    p.specialAction = -7;
+    EXPECT_EQ(parametersCell(p), "-1 0 0 -2147483648 -128 -1 -7 -1");
+
+    // A GBK trail byte may be 0x5C and does not split a name.
+    EXPECT_EQ(fileNameCell("D:\\music\\\xD5\x5C.mp3", 40), "\xD5\x5C.mp3");
+    EXPECT_EQ(fileNameCell("dir\\", 20), "");
+    EXPECT_EQ(fileNameCell("ab\\cd\\ef", 5), "cd");
+}
+
+TEST(SummaryTable, RemoveDeleteAndToggle) {
+    auto t = tableOf(6);
+    EXPECT_FALSE(removeAlarmAt(*t, 6));
+    EXPECT_FALSE(removeAlarmAt(*t, -1));
+    deleteSelectedAlarms(*t, {false, true, false, false, true, false});
+    EXPECT_EQ(order(*t), "acdf");
+    AlarmRecord c;
+    std::memset(&c, 'c', sizeof c);
+    EXPECT_EQ(std::memcmp(&t->alarms[1], &c, sizeof c), 0);  // whole images moved
+
+    t->alarms[0].disabled = 0;
+    t->alarms[2].disabled = 1;
+    toggleSelectedAlarms(*t, {true, false, true, true, true, true});  // rows past the table ignored
+    EXPECT_EQ(t->alarms[0].disabled, 1);
+    EXPECT_EQ(t->alarms[1].disabled, 'c');
+    EXPECT_EQ(t->alarms[2].disabled, 0);
+    EXPECT_EQ(t->alarms[3].disabled, 0);  // any non-zero value is off
+
+    t->alarmCount = 400;  // a damaged count never reaches past the array
+    EXPECT_FALSE(removeAlarmAt(*t, 150));
+    EXPECT_TRUE(removeAlarmAt(*t, 149));
+    EXPECT_EQ(t->alarmCount, 149);
+}
+
+TEST(SummaryTable, CleanupMarksLaterExactCopies) {
+    auto t = tableOf(7);
+    for (int i = 0; i < 7; ++i) {
+        t->alarms[i] = emptyAlarm();
+        std::strcpy(t->alarms[i].text, "same");
+    }
+    t->alarms[3].temporary = 1;  // every byte counts: the flag,
+    t->alarms[4].text[100] = 'z';  // bytes behind a terminator,
+    t->alarms[5].pad846[1] = 1;  // and padding
+    const AlarmRecord first = t->alarms[0];
+    EXPECT_EQ(markDuplicateAlarms(*t), 3);
+    EXPECT_EQ(std::memcmp(&t->alarms[0], &first, sizeof first), 0);
+    const int expected[7] = {0, 1, 1, 1, 0, 0, 1};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(t->alarms[i].temporary, expected[i]) << i;
+
+    // A doubled table: exactly the second half is marked.
+    auto d = tableOf(3);
+    for (int i = 0; i < 3; ++i) {
+        d->alarms[i].temporary = i == 1;
+        d->alarms[i + 3] = d->alarms[i];
+    }
+    d->alarmCount = 6;
+    markDuplicateAlarms(*d);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(d->alarms[i].temporary, i >= 3 || i == 1) << i;
+}
