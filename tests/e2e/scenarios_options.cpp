@@ -1,0 +1,249 @@
+// The options dialog as the clock's menu opens it: what OK stores and applies,
+// what it refuses, the Run key and the font picker.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "model/records.h"
+
+namespace {
+
+using namespace e2e;
+
+struct Run {
+    std::string folder;
+    Program program;
+    HWND clock = nullptr;
+};
+
+void start(Run& r, const char* name) {
+    r.folder = scenarioFolder(name);
+    E2E_CHECK(installProgram(r.folder) &&
+              writeBytes(r.folder + "\\db.dat", dataFileBytes(defaultSettings(), nullptr, 0)));
+    E2E_CHECK(r.program.start(r.folder) && (r.clock = r.program.clock()) != nullptr);
+}
+
+HWND openOptions(Run& r) {
+    PostMessageA(r.clock, WM_COMMAND, 32771, 0);
+    HWND d = nullptr;
+    E2E_CHECK(waitFor([&] { return (d = dialogWithItem(r.program.pid(), 1063)) != nullptr; }, 8000));
+    return d;
+}
+
+void click(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    sleepMs(300);
+}
+
+// Presses OK or Cancel and waits for the dialog to go.
+void close(HWND dialog, int id) {
+    click(dialog, id);
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 3000), "the dialog stays open");
+}
+
+void setText(HWND dialog, int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Waits for the program's message box with this text and closes it.
+void expectMessage(Run& r, const char* text) {
+    HWND box = nullptr;
+    E2E_CHECK_MSG(waitFor([&] {
+                      for (HWND h : windowsOfClass(r.program.pid(), "#32770"))
+                          if (IsWindowVisible(h) && windowText(h) == "Zentar" && itemText(h, 0xFFFF) == text)
+                              box = h;
+                      return box != nullptr;
+                  }, 3000),
+                  std::string("no message ") + text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(box); }, 3000));
+}
+
+ClockSettings saved(const Run& r) {
+    std::string bytes;
+    ClockSettings s = {};
+    E2E_CHECK(readBytes(r.folder + "\\db.dat", bytes) && bytes.size() >= sizeof s);
+    std::memcpy(&s, bytes.data(), sizeof s);
+    return s;
+}
+
+}  // namespace
+
+namespace {
+
+// The Run value as the registry holds it ("" when there is none).
+std::string runValue() {
+    char data[MAX_PATH * 2] = {};
+    DWORD size = sizeof data - 1;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::string();
+    const LONG found = RegQueryValueExA(key, "Zentar", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return found == ERROR_SUCCESS ? data : "";
+}
+
+}  // namespace
+
+E2E_SCENARIO(options_ok_validates_stores_and_applies) {
+    mouseMoveTo(5, 5);
+    Run r;
+    start(r, "options_ok");
+    RECT before, after, swatch;
+    GetWindowRect(r.clock, &before);
+    HWND d = openOptions(r), colour = nullptr;
+    screenshot("options", d);
+    sleepMs(1500);  // the picture is taken in the background
+    E2E_CHECK(windowText(d) == "选项");
+    E2E_CHECK(itemText(d, 1063) == "系统设置显示当地没有实施日光节约制度，一般情况下你不需要调整上设置。");
+    click(d, 1007);
+    E2E_CHECK(waitFor([&] { return !IsWindowVisible(GetDlgItem(d, 1033)); }, 2000));
+    click(d, 1007);
+    E2E_CHECK(waitFor([&] { return IsWindowVisible(GetDlgItem(d, 1033)) != 0; }, 2000));
+
+    // A colour picked from the swatch stays even when the dialog is cancelled.
+    GetWindowRect(GetDlgItem(d, 1031), &swatch);
+    mouseClick((swatch.left + swatch.right) / 2, (swatch.top + swatch.bottom) / 2);
+    E2E_CHECK(waitFor([&] { return (colour = FindWindowA("#32770", "颜色")) != nullptr; }, 5000));
+    setText(colour, 706, "255");
+    setText(colour, 707, "0");
+    setText(colour, 708, "0");
+    PostMessageA(colour, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(colour); }, 3000));
+    close(d, IDCANCEL);
+
+    d = openOptions(r);
+    setText(d, 1036, "200");
+    click(d, IDOK);
+    expectMessage(r, "请输入一个介于 6 和 120 之间的整数。");
+    setText(d, 1036, "40");
+    setText(d, 1052, "C:\\" + std::string(117, 'a'));
+    click(d, IDOK);
+    expectMessage(r, "对不起，这个版本保存文件路径长度不能超过120字节。");
+    E2E_CHECK(IsWindow(d) && saved(r).fontSize == 24);
+    setText(d, 1052, "");
+    click(d, 1003);
+    click(d, 1041);
+    setText(d, 1054, "上午");
+    setText(d, 1055, "下午");
+    setText(d, 1005, "7分钟");
+    SendMessageA(GetDlgItem(d, 1033), TBM_SETPOS, TRUE, 5);
+    close(d, IDOK);
+
+    const ClockSettings s = saved(r);
+    E2E_CHECK(s.fontSize == 40 && s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5);
+    E2E_CHECK(std::strcmp(s.amMark, "上午") == 0 && s.textColor == 0x0000FF && s.autoStart == 1);
+    E2E_CHECK_MSG(lstrcmpiA(runValue().c_str(), (r.folder + "\\Zentar.exe").c_str()) == 0, "Run value: " + runValue());
+    E2E_CHECK(waitFor([&] {
+        const std::string text = itemText(r.clock, 1000);
+        return text.size() > 4 && (text.find("上午") == text.size() - 4 || text.find("下午") == text.size() - 4);
+    }, 3000));
+    GetWindowRect(r.clock, &after);
+    E2E_CHECK(after.bottom - after.top > (before.bottom - before.top) * 3 / 2);
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    E2E_CHECK(GetLayeredWindowAttributes(r.clock, &key, &alpha, &flags) && alpha == 255 - 24 * 5);
+
+    // Unticked, OK takes the Run value away.
+    d = openOptions(r);
+    click(d, 1003);
+    close(d, IDOK);
+    E2E_CHECK_MSG(runValue().empty() && saved(r).autoStart == 0, "Run value left: " + runValue());
+}
+
+namespace {
+
+// Item texts through the W function: Wine hands the A one UTF-16 across processes.
+std::string comboItem(HWND combo, int index) {
+    wchar_t wide[128] = {};
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide));
+    char text[256] = {};
+    WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+int recentCount(HWND combo) {
+    int n = 0;
+    while (SendMessageA(combo, CB_GETITEMDATA, n, 0) == 1)
+        ++n;
+    return n;
+}
+
+HWND visibleOfClass(DWORD pid, const char* className) {
+    for (HWND h : windowsOfClass(pid, className))
+        if (IsWindowVisible(h))
+            return h;
+    return nullptr;
+}
+
+}  // namespace
+
+E2E_SCENARIO(options_font_picker) {
+    Run r;
+    start(r, "options_font");
+    HWND d = openOptions(r), combo = GetDlgItem(d, 1039), preview = nullptr;
+    const DWORD pid = r.program.pid();
+    std::vector<std::string> faces;
+    for (int i = 0, n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)); i < n; ++i)
+        faces.push_back(comboItem(combo, i));
+    E2E_CHECK(faces.size() >= 7 && recentCount(combo) == 0);
+    for (size_t i = 1; i < faces.size(); ++i)  // each once, in collation order
+        E2E_CHECK(CompareStringA(LOCALE_USER_DEFAULT, 0, faces[i - 1].c_str(), -1, faces[i].c_str(), -1) == CSTR_LESS_THAN);
+
+    RECT box, list, shown;
+    GetWindowRect(combo, &box);
+    const int rowHeight = static_cast<int>(SendMessageA(combo, CB_GETITEMHEIGHT, 0, 0));
+    auto open = [&] {
+        mouseClick(box.right - 8, (box.top + box.bottom) / 2);
+        E2E_CHECK(waitFor([&] { return visibleOfClass(pid, "ComboLBox") != nullptr; }, 2000));
+        GetWindowRect(visibleOfClass(pid, "ComboLBox"), &list);
+    };
+    // Closes the list with a click on the selected row, as a user would.
+    auto close = [&] {
+        const LRESULT row = SendMessageA(combo, CB_GETCURSEL, 0, 0) - SendMessageA(combo, CB_GETTOPINDEX, 0, 0);
+        mouseClick((list.left + list.right) / 2, list.top + 1 + rowHeight * static_cast<int>(row) + rowHeight / 2);
+        E2E_CHECK(waitFor([&] { return !visibleOfClass(pid, "ComboLBox") && !visibleOfClass(pid, "ZentarFontPreview"); }, 2000));
+    };
+    auto choose = [&](size_t face) {
+        open();
+        SendMessageA(combo, CB_SETCURSEL, recentCount(combo) + face, 0);
+        close();
+    };
+
+    // The preview stands beside the highlighted row.
+    open();
+    SendMessageA(combo, CB_SETCURSEL, 2, 0);
+    E2E_CHECK(waitFor([&] { return (preview = visibleOfClass(pid, "ZentarFontPreview")) != nullptr; }, 1500));
+    GetWindowRect(preview, &shown);
+    E2E_CHECK(shown.left == list.right + 5 && shown.top > box.bottom && shown.top < list.bottom);
+    screenshot("options-fontlist", d);
+    sleepMs(1500);
+    close();
+
+    choose(0);
+    choose(5);
+    E2E_CHECK(recentCount(combo) == 3 && comboItem(combo, 0) == faces[5] && comboItem(combo, 1) == faces[0] &&
+              comboItem(combo, 2) == faces[2] && windowText(combo) == faces[5]);
+    // Reopened on the same face, the preview comes back.
+    open();
+    E2E_CHECK(waitFor([&] { return visibleOfClass(pid, "ZentarFontPreview") != nullptr; }, 1500));
+    close();
+    // A name that is no face is put back when the field loses the focus.
+    RECT size;
+    GetWindowRect(GetDlgItem(d, 1036), &size);
+    HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+    mouseClick((size.left + size.right) / 2, (size.top + size.bottom) / 2);
+    mouseClick(box.left + 10, (box.top + box.bottom) / 2);
+    // The last letters typed: typing is what clears the list's selection
+    // (Wine skips the first change after a pick).
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("NoSuchFa"));
+    SendMessageA(edit, EM_SETSEL, 8, 8);
+    typeText("ce");
+    E2E_CHECK(waitFor([&] { return windowText(combo) == "NoSuchFace"; }, 2000) &&
+              SendMessageA(combo, CB_GETCURSEL, 0, 0) == CB_ERR);
+    mouseClick((size.left + size.right) / 2, (size.top + size.bottom) / 2);
+    E2E_CHECK(waitFor([&] { return windowText(combo) == faces[5]; }, 2000));
+}
