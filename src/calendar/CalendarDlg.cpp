@@ -1,0 +1,287 @@
+#include "calendar/CalendarDlg.h"
+
+#include <windowsx.h>
+
+#include <cstdio>
+
+#include "alarmui/AlarmEditDlg.h"
+#include "calendar/calendartext.h"
+#include "model/records.h"
+#include "res/resource.h"
+#include "win/util.h"
+
+namespace {
+
+// Sent by anyone who wants the description lines redrawn; both parameters are ignored.
+const UINT kRefreshInfoMessage = 0x7F4;
+const int kFirstYear = 1901;
+const int kLastYear = 2050;
+
+// A solid rectangle without a brush; leaves the background colour changed.
+void fillSolid(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+    const RECT r = {left, top, right, bottom};
+    SetBkColor(dc, color);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+void drawText(HDC dc, int x, int y, const char* text) {
+    TextOutA(dc, x, y, text, lstrlenA(text));
+}
+
+}  // namespace
+
+CCalendarDlg::CCalendarDlg(HWND parentWindow, AlarmTable& table, const ClockSettings& settings,
+                           const ProgramPaths& paths, bool defaultSoundExists)
+    : win::Dialog(IDD_CALENDAR),
+      now(win::localNow()),
+      gridBackColor(RGB(255, 255, 255)),
+      dayTextColor(RGB(0, 0, 0)),
+      selectedFillColor(RGB(150, 150, 230)),
+      selectedTextColor(RGB(255, 255, 255)),
+      headerFillColor(RGB(122, 150, 223)),
+      headerTextColor(RGB(255, 255, 0)),
+      markedTextColor(RGB(0, 255, 0)),
+      selectedMarkedTextColor(RGB(255, 0, 255)),
+      parentWindow_(parentWindow),
+      table_(table),
+      settings_(settings),
+      paths_(paths),
+      defaultSoundExists_(defaultSoundExists) {}
+
+CCalendarDlg::~CCalendarDlg() {
+    if (gridFont)
+        DeleteObject(gridFont);
+}
+
+bool CCalendarDlg::Create() { return win::Dialog::Create(parentWindow_); }
+
+BOOL CCalendarDlg::OnInitDialog() {
+    win::centreOnScreen(hwnd());
+    yearBox = item(IDC_CAL_YEAR);
+    monthBox = item(IDC_CAL_MONTH);
+    char number[16];
+    for (int year = kFirstYear; year <= kLastYear; ++year) {
+        std::snprintf(number, sizeof number, "%d", year);
+        SendMessageA(yearBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(number));
+    }
+    for (int month = 1; month <= 12; ++month) {
+        std::snprintf(number, sizeof number, "%d", month);
+        SendMessageA(monthBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(number));
+    }
+
+    // The hidden frame's exact client rectangle, so that painting and hit
+    // testing agree whatever the border metrics are.
+    GetWindowRect(item(IDC_CAL_GRID), &gridRect);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&gridRect), 2);
+
+    gridFont = CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                           VARIABLE_PITCH | FF_ROMAN, "宋体");
+    ShowToday();
+    return TRUE;
+}
+
+void CCalendarDlg::ShowToday() {
+    // The boxes stop at 1901 and 2050; a clock outside them shows the nearest end.
+    const int year = now.year < kFirstYear ? kFirstYear : now.year > kLastYear ? kLastYear : now.year;
+    shownYear = static_cast<uint16_t>(year);
+    shownMonth = static_cast<uint16_t>(now.month);
+    selectedDay = clampDay(shownYear, shownMonth, static_cast<uint16_t>(now.day));
+    SelectBoxes();
+    UpdateInfoLines();
+}
+
+void CCalendarDlg::SelectBoxes() {
+    SendMessageA(yearBox, CB_SETCURSEL, shownYear - kFirstYear, 0);
+    SendMessageA(monthBox, CB_SETCURSEL, shownMonth - 1, 0);
+}
+
+void CCalendarDlg::UpdateInfoLines() {
+    if (!hwnd())
+        return;
+    SetDlgItemTextA(hwnd(), IDC_CAL_SELECTED_DATE,
+                    gregorianInfoLine(shownYear, shownMonth, selectedDay).c_str());
+    SetDlgItemTextA(hwnd(), IDC_CAL_SELECTED_LUNAR,
+                    lunarInfoLine(shownYear, shownMonth, selectedDay).c_str());
+    SetDlgItemTextA(hwnd(), IDC_CAL_YEAR_NAME, yearInfoLine(shownYear).c_str());
+}
+
+// Enter presses the default button (转到今天), never OK.
+void CCalendarDlg::OnOK() {}
+
+void CCalendarDlg::OnCancel() { ShowWindow(hwnd(), SW_HIDE); }
+
+bool CCalendarDlg::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_CAL_MONTH:
+        if (code == CBN_SELCHANGE)
+            OnMonthChange();
+        return true;
+    case IDC_CAL_YEAR:
+        if (code == CBN_SELCHANGE)
+            OnYearChange();
+        return true;
+    case IDC_CAL_TODAY:
+        OnToday();
+        return true;
+    }
+    return win::Dialog::OnCommand(id, code, control);
+}
+
+INT_PTR CCalendarDlg::OnMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        handled = true;
+        break;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(lp);
+        break;
+    case WM_LBUTTONDBLCLK:
+        OnLButtonDblClk(lp);
+        break;
+    case kRefreshInfoMessage:
+        UpdateInfoLines();
+        handled = true;
+        break;
+    }
+    return 0;
+}
+
+void CCalendarDlg::OnMonthChange() {
+    const LRESULT index = SendMessageA(monthBox, CB_GETCURSEL, 0, 0);
+    if (index < 0 || index >= 12)
+        return;
+    shownMonth = static_cast<uint16_t>(index + 1);
+    selectedDay = clampDay(shownYear, shownMonth, selectedDay);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateInfoLines();
+}
+
+void CCalendarDlg::OnYearChange() {
+    const LRESULT index = SendMessageA(yearBox, CB_GETCURSEL, 0, 0);
+    if (index < 0 || index > kLastYear - kFirstYear)
+        return;
+    shownYear = static_cast<uint16_t>(kFirstYear + index);
+    selectedDay = clampDay(shownYear, shownMonth, selectedDay);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateInfoLines();
+}
+
+void CCalendarDlg::OnToday() {
+    now = win::localNow();
+    ShowToday();
+    InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+int CCalendarDlg::HitTestDay(POINT screenPoint) const {
+    POINT p = screenPoint;
+    ScreenToClient(hwnd(), &p);
+    return hitTestDay(shownYear, shownMonth, p.x - gridRect.left, p.y - gridRect.top);
+}
+
+int CCalendarDlg::DayUnderMouse(LPARAM lp) const {
+    POINT p = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ClientToScreen(hwnd(), &p);
+    return HitTestDay(p);
+}
+
+void CCalendarDlg::OnLButtonDown(LPARAM lp) {
+    const int day = DayUnderMouse(lp);
+    if (day != 0 && day != selectedDay) {
+        selectedDay = static_cast<uint16_t>(day);
+        InvalidateRect(hwnd(), nullptr, FALSE);
+        UpdateInfoLines();
+    }
+    // Out of the combo boxes, so that the wheel or a key does not change the month.
+    SetFocus(hwnd());
+}
+
+void CCalendarDlg::OnLButtonDblClk(LPARAM lp) {
+    // Only a day cell makes an alarm: a double-click on the margin, the
+    // header or an empty cell is not taken as a request.
+    if (DayUnderMouse(lp) == 0)
+        return;
+    OpenAlarmEditor();
+}
+
+void CCalendarDlg::OpenAlarmEditor() {
+    static const char kTableFull[] = "达到最大闹铃数目了。";
+    if (table_.alarmCount >= kMaxAlarms) {
+        win::messageBox(hwnd(), kTableFull);
+        return;
+    }
+    CAlarmEditDlg editor(settings_, win::localNow(), paths_.defaultSoundPath, defaultSoundExists_);
+    editor.PresetForDate(shownYear, shownMonth, selectedDay);
+    if (editor.DoModal(nullptr) != IDOK)
+        return;
+    // Other windows may have filled the table while the editor was open.
+    if (table_.alarmCount >= kMaxAlarms) {
+        win::messageBox(hwnd(), kTableFull);
+        return;
+    }
+    table_.alarms[table_.alarmCount++] = editor.record;
+}
+
+void CCalendarDlg::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    const int width = gridRect.right - gridRect.left;
+    const int height = gridRect.bottom - gridRect.top;
+    // Drawn off screen first so that a month change does not flicker.
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+    if (bitmap) {
+        HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+        const RECT local = {0, 0, width, height};
+        PaintGrid(memory, local);
+        BitBlt(dc, gridRect.left, gridRect.top, width, height, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, oldBitmap);
+        DeleteObject(bitmap);
+    } else {
+        PaintGrid(dc, gridRect);
+    }
+    if (memory)
+        DeleteDC(memory);
+    EndPaint(hwnd(), &ps);
+}
+
+void CCalendarDlg::PaintGrid(HDC dc, const RECT& grid) {
+    const int L = grid.left, T = grid.top, R = grid.right;
+    fillSolid(dc, L, T, R, grid.bottom, gridBackColor);
+    HGDIOBJ oldFont = gridFont ? SelectObject(dc, gridFont) : nullptr;
+    SetBkMode(dc, OPAQUE);
+
+    fillSolid(dc, L + 1, T + kHeaderTop, R - 1, T + kHeaderBottom, headerFillColor);
+    SetTextColor(dc, headerTextColor);
+    char text[32];
+    for (int k = 0; k < kGridColumns; ++k) {
+        std::snprintf(text, sizeof text, "星期%s", weekdayNames[k]);
+        drawText(dc, L + kHeaderTextLeft + kCellWidth * k, T + kHeaderTextTop, text);
+    }
+
+    SetBkColor(dc, gridBackColor);
+    SetTextColor(dc, dayTextColor);
+    const MonthGrid month = monthGrid(shownYear, shownMonth);
+    for (int i = 0; i < kGridRows; ++i) {
+        for (int j = 0; j < kGridColumns; ++j) {
+            const int day = dayAtCell(month, i, j);
+            if (day == 0)
+                continue;
+            const int x = L + kCellLeft + kCellWidth * j;
+            const int y = T + kCellTop + kCellHeight * i;
+            const DayCell cell = dayCell(shownYear, shownMonth, static_cast<uint16_t>(day));
+            if (day == selectedDay) {
+                fillSolid(dc, x - 1, y, x + kCellWidth - 3, y + kCellHeight, selectedFillColor);
+                SetTextColor(dc, cell.marked ? selectedMarkedTextColor : selectedTextColor);
+                drawText(dc, x, y + 2, cell.text.c_str());
+                SetBkColor(dc, gridBackColor);
+            } else {
+                SetTextColor(dc, cell.marked ? markedTextColor : dayTextColor);
+                drawText(dc, x, y + 2, cell.text.c_str());
+            }
+        }
+    }
+    if (oldFont)
+        SelectObject(dc, oldFont);
+}

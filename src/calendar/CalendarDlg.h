@@ -1,0 +1,69 @@
+// The perpetual calendar: one month of 1901..2050 as a grid of days with
+// their lunar labels, and the selected day described in full. Modeless; one
+// instance, hidden on close.
+#pragma once
+
+#include <cstdint>
+
+#include "app/paths.h"
+#include "model/localtime.h"
+#include "model/records.h"
+#include "win/Dialog.h"
+
+class CCalendarDlg : public win::Dialog {
+public:
+    // The double-click adds alarms to the live table (at most kMaxAlarms).
+    CCalendarDlg(HWND parentWindow, AlarmTable& table, const ClockSettings& settings,
+                 const ProgramPaths& paths, bool defaultSoundExists);
+    ~CCalendarDlg() override;
+
+    bool Create();
+    // Refreshes the three description lines (also on message 0x7F4).
+    void UpdateInfoLines();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+
+private:
+    void OnPaint();
+    void PaintGrid(HDC dc, const RECT& grid);
+    void OnLButtonDown(LPARAM lp);
+    void OnLButtonDblClk(LPARAM lp);
+    void OnMonthChange();
+    void OnYearChange();
+    void OnToday();
+    // The day under a point in screen coordinates, or 0.
+    int HitTestDay(POINT screenPoint) const;
+    int DayUnderMouse(LPARAM lp) const;
+    // Shows now's month with today selected.
+    void ShowToday();
+    void SelectBoxes();
+    void OpenAlarmEditor();
+
+    LocalTime now;
+    uint16_t shownYear = 0;
+    uint16_t shownMonth = 0;
+    uint16_t selectedDay = 0;
+    const COLORREF gridBackColor;
+    const COLORREF dayTextColor;
+    const COLORREF selectedFillColor;
+    const COLORREF selectedTextColor;
+    const COLORREF headerFillColor;
+    const COLORREF headerTextColor;
+    const COLORREF markedTextColor;
+    const COLORREF selectedMarkedTextColor;
+    RECT gridRect = {};
+    HFONT gridFont = nullptr;
+    HWND yearBox = nullptr;
+    HWND monthBox = nullptr;
+
+    HWND parentWindow_;
+    AlarmTable& table_;
+    const ClockSettings& settings_;
+    const ProgramPaths& paths_;
+    bool defaultSoundExists_;
+};

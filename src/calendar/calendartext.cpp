@@ -1,0 +1,89 @@
+#include "calendar/calendartext.h"
+
+#include <cstdio>
+
+#include "calendar/lunar.h"
+#include "model/records.h"
+
+MonthGrid monthGrid(uint16_t year, uint16_t month) {
+    return MonthGrid{weekdayOf(year, month, 1), daysInMonth(year, month)};
+}
+
+int dayAtCell(const MonthGrid& grid, int row, int column) {
+    if (row < 0 || row >= kGridRows || column < 0 || column >= kGridColumns)
+        return 0;
+    const int day = row * kGridColumns + column - grid.firstWeekday + 1;
+    return day >= 1 && day <= grid.days ? day : 0;
+}
+
+int hitTestDay(uint16_t year, uint16_t month, int x, int y) {
+    // Rows are measured from the first painted cell, so the whole coloured
+    // box of a day answers for that day and nothing else.
+    const int top = y - kCellTop;
+    if (x < 0 || top < 0)
+        return 0;
+    return dayAtCell(monthGrid(year, month), top / kCellHeight, x / kCellWidth);
+}
+
+DayCell dayCell(uint16_t year, uint16_t month, uint16_t day) {
+    uint16_t lunarYear, lunarMonth, lunarDay;
+    char festival[kFestivalNameSize];
+    lunarFestival(year, month, day, lunarYear, lunarMonth, lunarDay, festival);
+    const int term = solarToLunar(year, month, day, lunarYear, lunarMonth, lunarDay);
+
+    char label[kFestivalNameSize];
+    if (festival[0] != '\0')
+        std::snprintf(label, sizeof label, "%s", festival);
+    else if (term != 0)
+        solarTermName(term, label);
+    else if (lunarDay == 1)
+        lunarMonthName(lunarMonth, label);
+    else
+        lunarDayName(lunarDay, label);
+
+    char text[32];
+    std::snprintf(text, sizeof text, "%2d%s", day, label);
+    return DayCell{text, festival[0] != '\0' || term != 0};
+}
+
+uint16_t clampDay(uint16_t year, uint16_t month, uint16_t day) {
+    const int days = daysInMonth(year, month);
+    if (day < 1)
+        return 1;
+    return day > days ? static_cast<uint16_t>(days) : day;
+}
+
+std::string gregorianInfoLine(uint16_t year, uint16_t month, uint16_t day) {
+    const int weekday = weekdayOf(year, month, day);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d年%d月%d日 星期%s", year, month, day,
+                  weekdayNames[weekday >= 0 && weekday < 7 ? weekday : 0]);
+    return text;
+}
+
+std::string lunarInfoLine(uint16_t year, uint16_t month, uint16_t day) {
+    uint16_t lunarYear, lunarMonth, lunarDay;
+    char festival[kFestivalNameSize];
+    lunarFestival(year, month, day, lunarYear, lunarMonth, lunarDay, festival);
+    const int term = solarToLunar(year, month, day, lunarYear, lunarMonth, lunarDay);
+
+    char monthName[kLunarNameSize], dayName[kLunarNameSize], termName[kLunarNameSize];
+    lunarMonthName(lunarMonth, monthName);
+    lunarDayName(lunarDay, dayName);
+    solarTermName(term, termName);
+    char yearGanzhi[kLunarNameSize], monthGanzhi[kLunarNameSize], dayGanzhi[kLunarNameSize];
+    ganzhiOfDate(year, month, day, yearGanzhi, monthGanzhi, dayGanzhi);
+
+    char text[96];
+    std::snprintf(text, sizeof text, "%s%s (%s年 %s月 %s日)  %s %s", monthName, dayName, yearGanzhi,
+                  monthGanzhi, dayGanzhi, termName, festival);
+    return text;
+}
+
+std::string yearInfoLine(int year) {
+    char name[kYearAnimalNameSize];
+    yearNameWithAnimal(year, name);
+    char text[32];
+    std::snprintf(text, sizeof text, "%s年", name);
+    return text;
+}

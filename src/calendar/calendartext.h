@@ -1,0 +1,52 @@
+// What the perpetual calendar shows, without a window: the month grid, the
+// label of each day cell, the hit test and the three description lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Pixel geometry of the day grid, relative to the grid rectangle's top-left.
+constexpr int kGridColumns = 7;  // Sunday first
+constexpr int kGridRows = 6;
+constexpr int kCellWidth = 52;
+constexpr int kCellHeight = 25;
+constexpr int kCellLeft = 2;     // origin of cell (0, 0)
+constexpr int kCellTop = 26;
+constexpr int kHeaderTop = 1;    // weekday band, inset one pixel from the grid's edges
+constexpr int kHeaderBottom = 21;
+constexpr int kHeaderTextLeft = 5;
+constexpr int kHeaderTextTop = 3;
+
+struct MonthGrid {
+    int firstWeekday;  // column of day 1, 0 = Sunday
+    int days;          // length of the month
+};
+MonthGrid monthGrid(uint16_t year, uint16_t month);
+
+// The day in cell (row, column), or 0 for an empty cell or one off the grid.
+int dayAtCell(const MonthGrid& grid, int row, int column);
+
+// The day under a point given relative to the grid rectangle's top-left, or
+// 0: the header, the gap below it, empty cells and anything beyond the seven
+// columns or six rows select nothing.
+int hitTestDay(uint16_t year, uint16_t month, int x, int y);
+
+struct DayCell {
+    std::string text;  // "%2d%s": the day number and its label
+    bool marked;       // a festival or a solar term falls on the day
+};
+// The label is the festival, else the solar term, else the lunar month name
+// on the first day of a lunar month, else the lunar day name.
+DayCell dayCell(uint16_t year, uint16_t month, uint16_t day);
+
+// A selected day carried into another month keeps its number when the month
+// is long enough and becomes the month's last day otherwise.
+uint16_t clampDay(uint16_t year, uint16_t month, uint16_t day);
+
+// "2009年4月20日 星期一"
+std::string gregorianInfoLine(uint16_t year, uint16_t month, uint16_t day);
+// "三月廿五 (己丑年 戊辰月 乙未日)  谷雨 " : lunar date, stem-branch names,
+// term and festival; empty names keep their separating blanks.
+std::string lunarInfoLine(uint16_t year, uint16_t month, uint16_t day);
+// "己丑(牛)年": the Gregorian year on display, even before the lunar new year.
+std::string yearInfoLine(int year);

@@ -1,0 +1,215 @@
+// The perpetual calendar opened from the clock: what it describes, browsing
+// with the boxes and the mouse, hiding, and alarms made by double-click.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "model/records.h"
+
+namespace {
+
+using namespace e2e;
+
+const int kMonthBox = 1043, kGrid = 1045, kYearBox = 1046;
+
+struct Run {
+    std::string folder;
+    Program program;
+    HWND clock = nullptr;
+    HWND calendar = nullptr;
+};
+
+void showCalendar(Run& run) {
+    PostMessageA(run.clock, WM_COMMAND, 32774, 0);
+    E2E_CHECK_MSG(waitFor([&] { return (run.calendar = dialogWithItem(run.program.pid(), kGrid)) != nullptr; }, 5000),
+                  "the calendar did not show");
+    sleepMs(300);  // let it settle before messages are sent to it
+    E2E_CHECK(windowText(run.calendar) == "万年历");
+}
+
+void open(Run& run, const char* name, const char* at, const std::vector<AlarmRecord>& alarms = {}) {
+    run.folder = scenarioFolder(name);
+    E2E_CHECK(installProgram(run.folder));
+    E2E_CHECK(writeBytes(run.folder + "\\db.dat",
+                         dataFileBytes(defaultSettings(), alarms.data(), static_cast<int>(alarms.size()))));
+    E2E_CHECK(run.program.startAt(run.folder, at));
+    E2E_CHECK_MSG(run.clock = run.program.clock(), "no clock window appeared");
+    showCalendar(run);
+}
+
+// The three description lines (1044, 1047, 1049) as "date | lunar | year name".
+std::string lines(HWND calendar) {
+    return itemText(calendar, 1044) + " | " + itemText(calendar, 1047) + " | " + itemText(calendar, 1049);
+}
+
+#define CHECK_LINES(calendar, expected)                                                   \
+    E2E_CHECK_MSG(waitFor([&] { return lines(calendar) == (expected); }, 2000), \
+                  "lines read '" + lines(calendar) + "'")
+
+int selection(HWND calendar, int box) {
+    return static_cast<int>(SendMessageA(GetDlgItem(calendar, box), CB_GETCURSEL, 0, 0));
+}
+
+// A user's pick in a drop-down: the new selection, then its notification.
+void pick(HWND calendar, int box, int index) {
+    HWND combo = GetDlgItem(calendar, box);
+    SendMessageA(combo, CB_SETCURSEL, index, 0);
+    PostMessageA(calendar, WM_COMMAND, MAKEWPARAM(box, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+// The middle of a day cell: 52 x 25 pixels, below a 26-pixel header.
+POINT cell(HWND calendar, int row, int column) {
+    RECT grid;
+    GetWindowRect(GetDlgItem(calendar, kGrid), &grid);
+    return POINT{grid.left + 2 + 52 * column + 25, grid.top + 26 + 25 * row + 12};
+}
+
+void clickCell(HWND calendar, int row, int column, bool twice = false) {
+    const POINT p = cell(calendar, row, column);
+    twice ? mouseDoubleClick(p.x, p.y) : mouseClick(p.x, p.y);
+    sleepMs(300);
+}
+
+bool onlySelected(HWND dialog, int id, int index) {
+    HWND list = GetDlgItem(dialog, id);
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        if ((SendMessageA(list, LB_GETSEL, i, 0) > 0) != (i == index))
+            return false;
+    return count > 0;
+}
+
+HWND editorOf(Run& run, DWORD milliseconds = 5000) {
+    HWND editor = nullptr;
+    waitFor([&] { return (editor = dialogWithItem(run.program.pid(), 1008)) != nullptr; }, milliseconds);
+    return editor;
+}
+
+std::vector<AlarmRecord> savedAlarms(Run& run) {
+    PostMessageA(run.clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(run.program.waitExit(10000));
+    std::string bytes;
+    E2E_CHECK(readBytes(run.folder + "\\db.dat", bytes));
+    const size_t head = sizeof(ClockSettings) + 4;
+    E2E_CHECK(bytes.size() >= head && (bytes.size() - head) % sizeof(AlarmRecord) == 0);
+    std::vector<AlarmRecord> alarms((bytes.size() - head) / sizeof(AlarmRecord));
+    if (!alarms.empty())
+        std::memcpy(alarms.data(), bytes.data() + head, alarms.size() * sizeof(AlarmRecord));
+    return alarms;
+}
+
+}  // namespace
+
+E2E_SCENARIO(calendar_shows_and_browses) {
+    Run run;
+    open(run, "calendar_browse", "2020-01-31 09:00:00");
+    HWND cal = run.calendar;
+    CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
+    E2E_CHECK(selection(cal, kYearBox) == 2020 - 1901 && selection(cal, kMonthBox) == 0);
+    E2E_CHECK(SendMessageA(GetDlgItem(cal, kYearBox), CB_GETCOUNT, 0, 0) == 150);
+    RECT r;
+    GetWindowRect(cal, &r);
+    E2E_CHECK(std::abs((r.left + r.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2) <= 1);
+    // Anyone may ask for the lines again with the private message.
+    SendMessageA(GetDlgItem(cal, 1044), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("stale"));
+    PostMessageA(cal, 0x7F4, 0, 0);
+    CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
+
+    // No 31 February: the selection becomes the month's last day.
+    pick(cal, kMonthBox, 1);
+    CHECK_LINES(cal, "2020年2月29日 星期六 | 二月初七 (庚子年 戊寅月 壬寅日)    | 庚子(鼠)年");
+    clickCell(cal, 1, 2);
+    CHECK_LINES(cal, "2020年2月4日 星期二 | 正月十一 (庚子年 戊寅月 丁丑日)  立春  | 庚子(鼠)年");
+    pick(cal, kYearBox, 2009 - 1901);
+    CHECK_LINES(cal, "2009年2月4日 星期三 | 正月初十 (己丑年 丙寅月 庚辰日)  立春  | 己丑(牛)年");
+
+    // February 2009 begins in the first column and ends in the fourth row:
+    // the cells after it, and those before 1 January 2009 (a Thursday), select nothing.
+    clickCell(cal, 0, 0);
+    CHECK_LINES(cal, "2009年2月1日 星期日 | 正月初七 (戊子年 乙丑月 丁丑日)    | 己丑(牛)年");
+    clickCell(cal, 4, 0);
+    pick(cal, kMonthBox, 0);
+    clickCell(cal, 0, 3);
+    CHECK_LINES(cal, "2009年1月1日 星期四 | 腊月初六 (戊子年 甲子月 丙午日)    | 己丑(牛)年");
+    clickCell(cal, 4, 1);
+    CHECK_LINES(cal, "2009年1月26日 星期一 | 正月初一 (戊子年 乙丑月 辛未日)   新年 | 己丑(牛)年");
+    screenshot("calendar", cal);
+    sleepMs(1500);  // the picture is taken in the background
+
+    // Closing hides it with what it showed; the command shows that again.
+    PostMessageA(cal, WM_COMMAND, IDCANCEL, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindowVisible(cal); }, 3000));
+    E2E_CHECK(IsWindow(cal));
+    showCalendar(run);
+    E2E_CHECK(run.calendar == cal && selection(cal, kYearBox) == 2009 - 1901);
+    // OK does nothing; Enter presses the default button 转到今天.
+    PostMessageA(cal, WM_COMMAND, IDOK, 0);
+    CHECK_LINES(cal, "2009年1月26日 星期一 | 正月初一 (戊子年 乙丑月 辛未日)   新年 | 己丑(牛)年");
+    E2E_CHECK(IsWindowVisible(cal));
+    PostMessageA(cal, WM_KEYDOWN, VK_RETURN, 0);
+    CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
+    E2E_CHECK(selection(cal, kYearBox) == 2020 - 1901 && selection(cal, kMonthBox) == 0);
+    E2E_CHECK(savedAlarms(run).empty());
+}
+
+E2E_SCENARIO(calendar_double_click_adds_alarm) {
+    Run run;
+    open(run, "calendar_alarm", "2020-02-04 10:00:00");
+    HWND cal = run.calendar;
+    // February 2020 begins on a Saturday: an empty cell makes no alarm.
+    clickCell(cal, 0, 0, true);
+    E2E_CHECK(!editorOf(run, 1000));
+
+    // The 14th: row 2, column 5. Cancelled first, then confirmed.
+    clickCell(cal, 2, 5, true);
+    HWND editor = editorOf(run);
+    E2E_CHECK_MSG(editor, "a double-click on a day did not open the editor");
+    CHECK_LINES(cal, "2020年2月14日 星期五 | 正月廿一 (庚子年 戊寅月 丁亥日)    | 庚子(鼠)年");
+    E2E_CHECK(onlySelected(editor, 1008, 2020 - 2009) && onlySelected(editor, 1009, 1));
+    E2E_CHECK(onlySelected(editor, 1010, 13) && onlySelected(editor, 1012, 12));
+    E2E_CHECK(onlySelected(editor, 1011, -1));
+    PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+
+    clickCell(cal, 2, 5, true);
+    E2E_CHECK_MSG(editor = editorOf(run), "the second double-click did not open the editor");
+    // The editor wants at least one action before it takes OK.
+    SendMessageA(GetDlgItem(editor, 1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("生日"));
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+
+    const std::vector<AlarmRecord> alarms = savedAlarms(run);
+    E2E_CHECK_MSG(alarms.size() == 1, "saved " + std::to_string(alarms.size()) + " alarms");
+    const AlarmRecord& a = alarms[0];
+    E2E_CHECK(a.yearMask == yearBit(2020) && a.monthMask == monthBit(2) && a.dayMask == dayBit(14));
+    E2E_CHECK(a.hourMask == hourBit(12) && a.minute == 0 && a.weekdayMask == 0);
+    E2E_CHECK(a.temporary == 0 && a.disabled == 0 && a.soundPath[0] == '\0');
+    E2E_CHECK(std::string(a.text) == "生日");
+}
+
+E2E_SCENARIO(calendar_full_table_refuses_alarm) {
+    std::vector<AlarmRecord> alarms(kMaxAlarms, emptyAlarm());
+    for (auto& a : alarms) {
+        a.minute = 30;
+        a.repeatCount = 1;
+        a.intervalMinutes = 5;
+    }
+    Run run;
+    open(run, "calendar_full", "2020-02-04 10:00:00", alarms);
+    clickCell(run.calendar, 1, 2, true);
+    HWND box = nullptr;
+    E2E_CHECK_MSG(waitFor([&] {
+                      box = nullptr;
+                      for (HWND h : windowsOfClass(run.program.pid(), "#32770"))
+                          if (IsWindowVisible(h) && itemText(h, 0xFFFF) == "达到最大闹铃数目了。")
+                              box = h;
+                      return box != nullptr;
+                  }, 4000),
+                  "no message for a full table");
+    E2E_CHECK(!dialogWithItem(run.program.pid(), 1008));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(box); }, 3000));
+    E2E_CHECK(savedAlarms(run).size() == static_cast<size_t>(kMaxAlarms));
+}
