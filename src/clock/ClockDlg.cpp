@@ -17,6 +17,7 @@
 #include "clock/clocktext.h"
 #include "clock/quickalarm.h"
 #include "memo/MemoDlg.h"
+#include "model/atomicfile.h"
 #include "model/datafiles.h"
 #include "res/resource.h"
 #include "win/util.h"
@@ -92,6 +93,11 @@ BOOL CClockDlg::OnInitDialog() {
     // lie over the face and take the clicks meant for the clock.
     if (mciWindow)
         ShowWindow(mciWindow, SW_HIDE);
+
+    // A save cut short by a kill leaves its temporary behind; only one copy
+    // of the program runs, so none of them belongs to a save in progress.
+    removeStaleTemporaries(paths.dataFilePath);
+    removeStaleTemporaries(paths.memoFilePath);
 
     settings = defaultSettings();
     table.alarmCount = 0;

@@ -11,3 +11,7 @@
 // opened or read.
 bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX);
 bool replaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// Deletes the temporaries that saves of this file left behind when the
+// program was killed mid-save. Only for a single running instance.
+void removeStaleTemporaries(const std::string& path);

@@ -81,3 +81,16 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
     if (!ok) DeleteFileA(tempPath.c_str());
     return ok;
 }
+
+void removeStaleTemporaries(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path + ".~tmp*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+}

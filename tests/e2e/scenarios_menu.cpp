@@ -166,7 +166,8 @@ E2E_SCENARIO(about_box) {
     GetWindowRect(about, &r);
     const int dx = (r.left + r.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2;
     const int dy = (r.top + r.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2;
-    E2E_CHECK(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1);
+    E2E_CHECK_MSG(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1,
+                  "off centre by " + std::to_string(dx) + "," + std::to_string(dy));
     screenshot("about", about);
     PostMessageA(about, WM_COMMAND, IDOK, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(about); }, 3000));

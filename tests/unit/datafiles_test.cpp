@@ -316,3 +316,22 @@ TEST_F(DataFilesDisk, ConcurrentSavesNeverShareATemporary) {
     EXPECT_TRUE(last == std::string(4096, 'a') || last == std::string(4096, 'b'));
     EXPECT_EQ(entries(), (std::set<std::string>{"db.dat"}));
 }
+
+TEST_F(DataFilesDisk, StaleTemporariesOfAKilledSaveAreRemovedAndNothingElse) {
+    ASSERT_TRUE(replaceFileAtomically(db, "saved"));
+    ASSERT_TRUE(replaceFileAtomically(note, "memo"));
+    for (const char* stray : {"/db.dat.~tmp1f-2", "/db.dat.~tmp30-1", "/note.txt.~tmp7-9"}) {
+        FILE* f = std::fopen((dir + stray).c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    // Files that merely look alike stay.
+    ASSERT_TRUE(replaceFileAtomically(dir + "/db.dat.bak", "keep"));
+    ASSERT_TRUE(replaceFileAtomically(dir + "/my.db.dat.~tmp", "keep"));
+    removeStaleTemporaries(db);
+    EXPECT_EQ(entries(), (std::set<std::string>{"db.dat", "db.dat.bak", "my.db.dat.~tmp", "note.txt",
+                                                "note.txt.~tmp7-9"}));
+    removeStaleTemporaries(note);
+    EXPECT_EQ(entries(), (std::set<std::string>{"db.dat", "db.dat.bak", "my.db.dat.~tmp", "note.txt"}));
+    EXPECT_EQ(read(db), "saved");
+}
