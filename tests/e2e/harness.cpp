@@ -46,6 +46,13 @@ void removeTree(const std::string& folder) {
 
 const Setup& setup() { return theSetup; }
 
+namespace {
+int screenSize[2];
+}
+
+int screenWidth() { return screenSize[0]; }
+int screenHeight() { return screenSize[1]; }
+
 std::string scenarioFolder(const std::string& name) {
     const std::string folder = theSetup.workRoot + "\\" + name;
     removeTree(folder);
@@ -265,6 +272,8 @@ int runScenarios(int argc, char** argv) {
         std::fprintf(stderr, "usage: zentar_e2e PROGRAM WORKROOT [SCENARIO...]\n");
         return 2;
     }
+    screenSize[0] = GetSystemMetrics(SM_CXSCREEN);
+    screenSize[1] = GetSystemMetrics(SM_CYSCREEN);
     theSetup.programPath = argv[1];
     theSetup.workRoot = argv[2];
 

@@ -22,6 +22,11 @@ struct Setup {
 };
 const Setup& setup();
 
+// The screen's size as read when the driver started. (Under Wine a console
+// driver's GetSystemMetrics can later report 0 for it.)
+int screenWidth();
+int screenHeight();
+
 // A fresh, empty folder for one scenario (the name keeps runs readable).
 std::string scenarioFolder(const std::string& name);
 // Copies the program under test into folder as Zentar.exe.

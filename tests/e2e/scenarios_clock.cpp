@@ -160,8 +160,8 @@ E2E_SCENARIO(position_clamped_and_dragged) {
     s.posY = 4000;
     Started run;
     startWith(run, "clamp", s);
-    const int screenW = GetSystemMetrics(SM_CXSCREEN);
-    const int screenH = GetSystemMetrics(SM_CYSCREEN);
+    const int screenW = screenWidth();
+    const int screenH = screenHeight();
     RECT r = windowRect(run.clock);
     // Pulled back so that the template-sized window ends at the screen's edge.
     E2E_CHECK_MSG(r.left < screenW - 20 && r.left > screenW - 200 && r.top < screenH - 5 &&

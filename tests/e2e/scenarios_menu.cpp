@@ -164,8 +164,8 @@ E2E_SCENARIO(about_box) {
                   "tips read '" + tips + "'");
     RECT r;
     GetWindowRect(about, &r);
-    const int dx = (r.left + r.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2;
-    const int dy = (r.top + r.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2;
+    const int dx = (r.left + r.right) / 2 - screenWidth() / 2;
+    const int dy = (r.top + r.bottom) / 2 - screenHeight() / 2;
     E2E_CHECK_MSG(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1,
                   "off centre by " + std::to_string(dx) + "," + std::to_string(dy));
     screenshot("about", about);

@@ -132,8 +132,10 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     SendMessageA(GetDlgItem(d, 1033), TBM_SETPOS, TRUE, 5);
     close(d, IDOK);
 
-    const ClockSettings s = saved(r);
-    E2E_CHECK(s.fontSize == 40 && s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5);
+    // The clock saves after it has applied the new settings: wait for the file.
+    ClockSettings s = {};
+    E2E_CHECK(waitFor([&] { s = saved(r); return s.fontSize == 40; }, 5000));
+    E2E_CHECK(s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5);
     E2E_CHECK(std::strcmp(s.amMark, "上午") == 0 && s.textColor == 0x0000FF && s.autoStart == 1);
     E2E_CHECK_MSG(lstrcmpiA(runValue().c_str(), (r.folder + "\\Zentar.exe").c_str()) == 0, "Run value: " + runValue());
     E2E_CHECK(waitFor([&] {
