@@ -5,7 +5,8 @@ JOBS   ?= $(shell nproc)
 BUILD  ?= build
 CMAKE  := cmake -S . -G "Unix Makefiles" -Wno-dev
 
-.PHONY: all deps native win64 win32 run test unit e2e fuzz fuzz-smoke bench screenshot clean
+.PHONY: all deps native win64 win32 run test unit e2e fuzz fuzz-smoke bench screenshot clean \
+        release soak fuzz-long
 
 all: native win64 win32
 
@@ -54,6 +55,10 @@ fuzz-smoke: $(BUILD)/fuzz/fuzz_dbdat
 fuzz: $(BUILD)/fuzz/fuzz_dbdat
 	@bash scripts/fuzz.sh $(BUILD)/fuzz 60
 
+# The campaign: ten minutes per reader.
+fuzz-long: $(BUILD)/fuzz/fuzz_dbdat
+	@bash scripts/fuzz.sh $(BUILD)/fuzz 600
+
 bench: deps
 	@$(CMAKE) -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DZENTAR_BENCH=ON >/dev/null
 	@$(MAKE) --no-print-directory -s -C $(BUILD)/bench -j$(JOBS)
@@ -63,6 +68,14 @@ bench: deps
 screenshot: win64
 	@bash scripts/screenshot.sh $(BUILD)/win64/Zentar.exe docs/clock.png
 	@E2E_SHOTS=docs bash scripts/e2e.sh $(BUILD)/win64 >/dev/null
+
+# dist/Zentar-1.41.zip: the product, its chime (synthesised) and the Chinese guide.
+release: win32
+	@bash scripts/release.sh $(BUILD)/win32/Zentar.exe dist
+
+# Ten minutes of alarms under Wine; not part of `make test`.
+soak: win64
+	@bash scripts/e2e.sh $(BUILD)/win64 soak_ten_minutes
 
 clean:
 	rm -rf $(BUILD)

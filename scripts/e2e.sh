@@ -31,6 +31,9 @@ if [ -n "${E2E_SHOTS:-}" ]; then
   export E2E_SHOTS=$(realpath "$E2E_SHOTS")
 fi
 echo "e2e: display $DISPLAY, prefix $WINEPREFIX"
+# The release's own chime, made the way `make release` makes it, for the automatic alarm.
+bash "$root/scripts/make-chime.sh" "$work/notify.mp3"
+export E2E_CHIME=$(winepath -w "$work/notify.mp3")
 
 status=0
 timeout 1200 wine "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
@@ -39,7 +42,7 @@ timeout 1200 wine "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
 kill -INT "$PAREC_PID" 2>/dev/null || true
 wait "$PAREC_PID" 2>/dev/null || true
 PAREC_PID=
-if [ -d "$work/scenarios/alarm_sound" ]; then
+if [ -d "$work/scenarios/alarm_sound" ] || [ -d "$work/scenarios/automatic_chime" ]; then
   peak=$(sox "$work/audio.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
   if awk -v p="${peak:-0}" 'BEGIN {exit !(p > 0.1)}'; then
     echo "e2e: the alarm sound reached the audio device (peak amplitude $peak)"

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick xcompmgr locales
   fonts-wqy-microhei fonts-liberation
-  pulseaudio pulseaudio-utils sox lame
+  pulseaudio pulseaudio-utils sox lame zip unzip
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   faketime
 )

@@ -1,0 +1,528 @@
+// What the released program must stand up to: being killed while it saves,
+// ten minutes of alarms in a row, and the automatic chime with the sound file
+// that ships beside it.
+#include "harness.h"
+
+#include <psapi.h>
+#include <winternl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "model/records.h"
+
+namespace {
+
+using namespace e2e;
+
+const LRESULT kModePlaying = 526;
+
+HWND mciWindowOf(HWND clock) { return FindWindowExA(clock, nullptr, "MCIWndClass", nullptr); }
+
+// The files of a folder, with their dates.
+std::vector<WIN32_FIND_DATAA> filesIn(const std::string& folder) {
+    std::vector<WIN32_FIND_DATAA> files;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return files;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.push_back(found);
+    while (FindNextFileA(h, &found));
+    FindClose(h);
+    return files;
+}
+
+// The data files are dated back before each start while no program runs; a
+// completed save puts a freshly written file in their place. (Nothing here
+// opens a data file while the program runs: an open handle makes Wine refuse
+// to replace the file, and the test would disturb what it measures.)
+const FILETIME kLongAgo = {0, 0x01c00000};  // in 1990
+
+bool backdate(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    const BOOL ok = SetFileTime(h, nullptr, nullptr, &kLongAgo);
+    CloseHandle(h);
+    return ok != 0;
+}
+
+bool isBackdated(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           CompareFileTime(&data.ftLastWriteTime, &kLongAgo) == 0;
+}
+
+std::string listing(const std::string& folder) {
+    std::string names;
+    for (const WIN32_FIND_DATAA& file : filesIn(folder))
+        names += (names.empty() ? "" : " ") + std::string(file.cFileName);
+    return names;
+}
+
+std::string describe(const std::string& bytes, const std::string& expected) {
+    size_t same = 0;
+    while (same < bytes.size() && same < expected.size() && bytes[same] == expected[same])
+        ++same;
+    return std::to_string(bytes.size()) + " bytes (expected " + std::to_string(expected.size()) +
+           "), first difference at " + std::to_string(same);
+}
+
+// A small deterministic generator: the kill moments differ from one kill to
+// the next and are the same from one run to the next.
+struct Random {
+    uint32_t state;
+    uint32_t next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    uint32_t below(uint32_t n) { return n ? next() % n : 0; }
+};
+
+// A hundred varied alarms of which none falls due now (their one year is
+// 2010), so that nothing but the saves touches the files.
+std::vector<AlarmRecord> hundredQuietAlarms() {
+    std::vector<AlarmRecord> alarms;
+    for (int i = 0; i < 100; ++i) {
+        AlarmRecord r = emptyAlarm();
+        r.yearMask = yearBit(2010);
+        r.monthMask = i % 3 ? monthBit(1 + i % 12) : 0;
+        r.dayMask = i % 5 ? dayBit(1 + i % 28) | dayBit(15) : 0;
+        r.hourMask = hourBit(i % 24) | (i % 2 ? hourBit(18) : 0);
+        r.weekdayMask = i % 7 == 3 ? weekdayBit(1) | weekdayBit(5) : 0;
+        r.minute = static_cast<int8_t>(i % 60);
+        if (i % 2)
+            std::snprintf(r.soundPath, sizeof r.soundPath, "C:\\声音\\铃声%02d.wav", i);
+        if (i % 3 == 0)
+            std::snprintf(r.text, sizeof r.text, "第%d个提醒：喝水、休息一下眼睛", i + 1);
+        if (i % 4 == 1)
+            std::snprintf(r.programPath, sizeof r.programPath, "C:\\工具\\备份%d.exe /quiet", i);
+        if (i % 17 == 5)
+            r.specialAction = 1 + i % 5;
+        if (r.soundPath[0] == 0 && r.text[0] == 0 && r.programPath[0] == 0 && r.specialAction == 0)
+            std::snprintf(r.text, sizeof r.text, "alarm %d", i + 1);
+        r.repeatCount = static_cast<int8_t>(1 + i % 10);
+        r.leadMinutes = static_cast<int8_t>((i % 4) * 5);
+        r.intervalMinutes = static_cast<int8_t>(1 + i % 5);
+        r.disabled = i % 9 == 4;
+        alarms.push_back(r);
+    }
+    return alarms;
+}
+
+}  // namespace
+
+// The program is killed at random moments while it saves over and over; the
+// data files must always be one complete version, whatever was cut off.
+E2E_SCENARIO(crash_safety_under_kills) {
+    const std::string folder = scenarioFolder("crash_safety");
+    E2E_CHECK(installProgram(folder));
+    const std::string dbPath = folder + "\\db.dat", notePath = folder + "\\note.txt";
+
+    ClockSettings settings = defaultSettings();
+    settings.posX = 240;  // a place the clock keeps, so every save writes the same bytes
+    settings.posY = 160;
+    const std::vector<AlarmRecord> alarms = hundredQuietAlarms();
+    const std::string db = dataFileBytes(settings, alarms.data(), static_cast<int>(alarms.size()));
+    std::string note;
+    for (int line = 1; line <= 40; ++line)
+        note += "备忘第" + std::to_string(line) + "行：下午三点开会，带上会议记录。\r\n";
+    note += "最后一行";
+    E2E_CHECK(writeBytes(dbPath, db));
+    E2E_CHECK(writeBytes(notePath, note));
+
+    // A clean round first: what the program saves is exactly what it read, and
+    // how long a burst of saves takes sets the range of the kill moments.
+    const int kBurst = 100;
+    DWORD burstMs = 0;
+    {
+        E2E_CHECK(backdate(dbPath) && backdate(notePath));
+        Program program;
+        E2E_CHECK(program.start(folder));
+        HWND clock = program.clock();
+        E2E_CHECK_MSG(clock, "no clock window appeared");
+        const DWORD start = GetTickCount();
+        for (int i = 0; i < kBurst; ++i)
+            PostMessageA(clock, WM_ENDSESSION, FALSE, 0);
+        PostMessageA(clock, WM_COMMAND, 57665, 0);
+        E2E_CHECK(program.waitExit(60000));
+        burstMs = GetTickCount() - start;
+        E2E_CHECK_MSG(!isBackdated(dbPath) && !isBackdated(notePath), "the program did not save");
+        std::string bytes;
+        E2E_CHECK(readBytes(dbPath, bytes));
+        E2E_CHECK_MSG(bytes == db, "a clean save changed db.dat: " + describe(bytes, db));
+        E2E_CHECK(readBytes(notePath, bytes));
+        E2E_CHECK_MSG(bytes == note, "a clean save changed note.txt: " + describe(bytes, note));
+    }
+
+    Random random{0x5eed2009u};
+    int cutMidWrite = 0;
+    size_t leftovers = 0;
+    for (int kill = 1; kill <= 50; ++kill) {
+        E2E_CHECK(backdate(dbPath) && backdate(notePath));
+        FILETIME startedAt;
+        GetSystemTimeAsFileTime(&startedAt);
+        Program program;
+        E2E_CHECK(program.start(folder));
+        HWND clock = program.clock();
+        E2E_CHECK_MSG(clock, "no clock window after kill " + std::to_string(kill - 1));
+        // Saves still work with the temporaries of earlier kills lying around.
+        PostMessageA(clock, WM_ENDSESSION, FALSE, 0);
+        E2E_CHECK_MSG(waitFor([&] { return !isBackdated(dbPath) && !isBackdated(notePath); }, 10000),
+                      "no save completed after kill " + std::to_string(kill - 1) + " among " +
+                          listing(folder));
+
+        for (int i = 0; i < kBurst; ++i)
+            PostMessageA(clock, WM_ENDSESSION, FALSE, 0);
+        // Anywhere within the first fifth of the burst: some twenty saves.
+        sleepMs(random.below(burstMs / 5 + 1));
+        program.kill();
+        E2E_CHECK_MSG(!program.running(), "the program survived TerminateProcess");
+
+        std::string bytes;
+        const std::string when = " after kill " + std::to_string(kill);
+        E2E_CHECK_MSG(readBytes(dbPath, bytes), "db.dat is gone" + when);
+        E2E_CHECK_MSG(bytes == db, "db.dat is not a complete version" + when + ": " + describe(bytes, db));
+        E2E_CHECK_MSG(readBytes(notePath, bytes), "note.txt is gone" + when);
+        E2E_CHECK_MSG(bytes == note, "note.txt is not a complete version" + when + ": " + describe(bytes, note));
+
+        // Anything else in the folder is an unfinished temporary of a save
+        // that was cut off, by this kill when it was written in this run.
+        bool cutThisTime = false;
+        leftovers = 0;
+        for (const WIN32_FIND_DATAA& file : filesIn(folder)) {
+            const std::string name = file.cFileName;
+            if (name == "Zentar.exe" || name == "db.dat" || name == "note.txt")
+                continue;
+            E2E_CHECK_MSG(name.rfind("db.dat.", 0) == 0 || name.rfind("note.txt.", 0) == 0,
+                          "unexpected file " + name + when);
+            ++leftovers;
+            cutThisTime = cutThisTime || CompareFileTime(&file.ftLastWriteTime, &startedAt) >= 0;
+        }
+        cutMidWrite += cutThisTime;
+    }
+
+    // The last start among all the leftovers reads and writes the data whole.
+    {
+        E2E_CHECK(backdate(dbPath) && backdate(notePath));
+        Program program;
+        E2E_CHECK(program.start(folder));
+        HWND clock = program.clock();
+        E2E_CHECK_MSG(clock, "no clock window after the last kill");
+        PostMessageA(clock, WM_COMMAND, 57665, 0);
+        E2E_CHECK(program.waitExit(10000));
+        E2E_CHECK(!isBackdated(dbPath) && !isBackdated(notePath));
+        std::string bytes;
+        E2E_CHECK(readBytes(dbPath, bytes) && bytes == db);
+        E2E_CHECK(readBytes(notePath, bytes) && bytes == note);
+    }
+    std::printf("         %d saves took %lu ms; of 50 kills %d cut a write short; %u temporaries were "
+                "left after the last kill, %u after the last clean run\n",
+                kBurst, static_cast<unsigned long>(burstMs), cutMidWrite, static_cast<unsigned>(leftovers),
+                static_cast<unsigned>(filesIn(folder).size() - 3));
+    // Without kills inside a write this scenario would prove nothing.
+    E2E_CHECK_MSG(cutMidWrite >= 5, "too few kills landed inside a write: " + std::to_string(cutMidWrite));
+}
+
+// The automatic alarm at 11:55 UTC+8 (the runner's zone) plays the notify.mp3
+// that the release ships, made by scripts/make-chime.sh.
+E2E_SCENARIO(automatic_chime_plays_release_sound) {
+    char chime[MAX_PATH] = {};
+    E2E_CHECK_MSG(GetEnvironmentVariableA("E2E_CHIME", chime, sizeof chime) && chime[0],
+                  "E2E_CHIME does not name the synthesised notify.mp3 (scripts/e2e.sh makes it)");
+    std::string bytes;
+    E2E_CHECK_MSG(readBytes(chime, bytes) && bytes.size() > 8000, std::string("no chime at ") + chime);
+    // An MPEG audio frame header: sync bits, layer III.
+    E2E_CHECK((static_cast<unsigned char>(bytes[0]) == 0xFF && (bytes[1] & 0xE6) == 0xE2) ||
+              bytes.compare(0, 3, "ID3") == 0);
+
+    const std::string folder = scenarioFolder("automatic_chime");
+    E2E_CHECK(installProgram(folder));
+    E2E_CHECK(writeBytes(folder + "\\notify.mp3", bytes));
+    Program program;
+    E2E_CHECK(program.startAt(folder, "2026-12-07 11:54:52"));
+    HWND clock = program.clock();
+    E2E_CHECK_MSG(clock, "no clock window appeared");
+    HWND mci = mciWindowOf(clock);
+    E2E_CHECK_MSG(mci, "no MCI window");
+
+    const std::string before = itemText(clock, 1000);
+    E2E_CHECK_MSG(before.compare(0, 5, "11:54") == 0, "the clock shows '" + before + "'");
+    E2E_CHECK(SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying);
+    std::string face;
+    E2E_CHECK_MSG(waitFor([&] {
+                      face = itemText(clock, 1000);
+                      return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying;
+                  }, 15000),
+                  "the chime did not play; the clock shows '" + itemText(clock, 1000) + "'");
+    E2E_CHECK_MSG(face.compare(0, 6, "11:55:") == 0, "the chime started at '" + face + "'");
+    // The device reads the file as the two seconds it was made.
+    const LRESULT length = SendMessageA(mci, MCIWNDM_GETLENGTH, 0, 0);
+    E2E_CHECK_MSG(length >= 1900 && length <= 2200, "the chime lasts " + std::to_string(length));
+    sleepMs(1500);  // the runner records what reaches the audio device
+    // Only the sound: no beep, no power action.
+    E2E_CHECK(seamLog(folder).empty());
+    PostMessageA(clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(program.waitExit(10000));
+}
+
+namespace {
+
+// What the soak watches of the program from outside.
+struct Usage {
+    DWORD handles = 0;
+    SIZE_T workingSet = 0;
+    SIZE_T privateBytes = 0;
+};
+
+// Wine answers GetProcessHandleCount with 0 for any process but the caller,
+// and its process list gives the size of the handle table rather than the
+// handles in use; the system's list of open handles names every handle with
+// its process.
+struct HandleEntry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+struct HandleList {
+    ULONG count;
+    HandleEntry entries[1];
+};
+const SYSTEM_INFORMATION_CLASS kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+
+DWORD handlesInUse(DWORD pid) {
+    using Query = LONG(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return 0;
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG needed = 0;
+    while (query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
+        if (buffer.size() >= (64u << 20))
+            return 0;
+        buffer.resize(buffer.size() * 2);
+    }
+    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+    DWORD count = 0;
+    for (ULONG i = 0; i < list->count; ++i)
+        count += list->entries[i].ownerPid == pid;
+    return count;
+}
+
+bool usageOf(DWORD pid, Usage& usage) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return false;
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessHandleCount(process, &usage.handles) || usage.handles == 0)
+        usage.handles = handlesInUse(pid);
+    const bool ok = GetProcessMemoryInfo(process, &counters, sizeof counters) != 0;
+    usage.workingSet = counters.WorkingSetSize;
+    usage.privateBytes = counters.PagefileUsage;
+    CloseHandle(process);
+    return ok && usage.handles > 0 && usage.workingSet > 0;
+}
+
+SYSTEMTIME localNow() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t;
+}
+
+std::string soakText(int minute) {
+    char text[64];
+    std::snprintf(text, sizeof text, "每小时第%02d分的提醒", minute);
+    return text;
+}
+
+std::string twoDigits(int n) {
+    char s[8];
+    std::snprintf(s, sizeof s, "%02d", n);
+    return s;
+}
+
+// 150 alarms, every hour of every day: at each minute one text with a sound
+// and one program that exists; at every even minute one that does not.
+std::vector<AlarmRecord> soakAlarms() {
+    std::vector<AlarmRecord> alarms;
+    for (int m = 0; m < 60; ++m) {
+        AlarmRecord text = emptyAlarm();
+        text.minute = static_cast<int8_t>(m);
+        std::strcpy(text.text, soakText(m).c_str());
+        std::strcpy(text.soundPath, "tone.wav");
+        text.repeatCount = 1;
+        text.intervalMinutes = 1;
+        alarms.push_back(text);
+
+        AlarmRecord program = emptyAlarm();
+        program.minute = static_cast<int8_t>(m);
+        const std::string line =
+            "\"" + driverPath() + "\" --touch ran-" + twoDigits(m) + ".txt 第" + twoDigits(m) + "分";
+        std::strcpy(program.programPath, line.c_str());
+        program.repeatCount = 1;
+        program.intervalMinutes = 1;
+        alarms.push_back(program);
+
+        if (m % 2 == 0) {
+            AlarmRecord missing = emptyAlarm();
+            missing.minute = static_cast<int8_t>(m);
+            std::strcpy(missing.programPath, ("no-such-program-" + twoDigits(m) + ".exe --now").c_str());
+            missing.repeatCount = 1;
+            missing.intervalMinutes = 1;
+            alarms.push_back(missing);
+        }
+    }
+    return alarms;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string joined;
+    for (const std::string& line : lines)
+        joined += (joined.empty() ? "" : "\r\n") + line;
+    return joined;
+}
+
+// The visible top-level windows of every process but the driver.
+std::vector<HWND> visibleWindows() {
+    std::vector<HWND> visible;
+    for (HWND h : windowsOf(0))
+        if (IsWindowVisible(h))
+            visible.push_back(h);
+    return visible;
+}
+
+}  // namespace
+
+// Ten minutes of alarms: 150 of them, sounds, texts and programs every minute.
+// Run by `make soak` only.
+E2E_SCENARIO(soak_ten_minutes) {
+    const int kMinutes = 10;
+    const std::string folder = scenarioFolder("soak");
+    E2E_CHECK(installProgram(folder));
+    const std::vector<AlarmRecord> alarms = soakAlarms();
+    E2E_CHECK(alarms.size() == 150);
+    E2E_CHECK(writeBytes(folder + "\\db.dat", dataFileBytes(defaultSettings(), alarms.data(), 150)));
+    E2E_CHECK(writeBytes(folder + "\\tone.wav", toneWav(3)));
+
+    // Start well inside a minute, so that the first firing is the next minute's.
+    E2E_CHECK(waitFor([] { const SYSTEMTIME t = localNow(); return t.wSecond >= 15 && t.wSecond <= 40; }, 61000));
+    const std::vector<HWND> before = visibleWindows();
+    Program program;
+    E2E_CHECK(program.start(folder));
+    HWND clock = program.clock();
+    E2E_CHECK_MSG(clock, "no clock window appeared");
+    HWND mci = mciWindowOf(clock);
+    E2E_CHECK_MSG(mci, "no MCI window");
+
+    std::vector<std::string> memoLines;  // what the memo must read
+    std::vector<int> firedMinutes;
+    int missingFirings = 0;
+    std::vector<Usage> usage;  // at 30 s after each firing
+    int lastMinute = localNow().wMinute;
+    HWND memo = nullptr;
+    while (static_cast<int>(firedMinutes.size()) < kMinutes) {
+        // Wait for the next minute; the program fires all its due alarms at second 0.
+        E2E_CHECK(waitFor([&] { return localNow().wMinute != lastMinute; }, 65000));
+        const int minute = localNow().wMinute;
+        lastMinute = minute;
+        firedMinutes.push_back(minute);
+        memoLines.push_back(soakText(minute));
+        missingFirings += minute % 2 == 0;
+        const std::string at = " at minute " + std::to_string(minute) + " (firing " +
+                               std::to_string(firedMinutes.size()) + ")";
+
+        E2E_CHECK_MSG(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying; }, 5000),
+                      "no sound" + at);
+        E2E_CHECK_MSG(waitFor([&] { return (memo = dialogWithItem(program.pid(), 1001)) != nullptr; }, 5000),
+                      "no memo" + at);
+        const std::string expected = joinLines(memoLines);
+        std::string shown;
+        E2E_CHECK_MSG(waitFor([&] { return (shown = itemText(memo, 1001)) == expected; }, 5000),
+                      "the memo reads '" + shown + "'" + at);
+        std::string ran;
+        E2E_CHECK_MSG(waitFor([&] { return readBytes(folder + "\\ran-" + twoDigits(minute) + ".txt", ran) &&
+                                           ran == "第" + twoDigits(minute) + "分"; }, 10000),
+                      "the program did not run" + at);
+        int beeps = 0;
+        E2E_CHECK_MSG(waitFor([&] {
+                          const auto log = seamLog(folder);
+                          beeps = static_cast<int>(log.size());
+                          for (const std::string& line : log)
+                              if (line != "beep 100 100")
+                                  return false;
+                          return beeps == missingFirings;
+                      }, 5000),
+                      std::to_string(beeps) + " beeps for " + std::to_string(missingFirings) +
+                          " missing programs" + at);
+
+        E2E_CHECK(waitFor([&] { return localNow().wSecond >= 30; }, 40000));
+        Usage now;
+        E2E_CHECK_MSG(usageOf(program.pid(), now), "cannot read the program's handle count and memory");
+        usage.push_back(now);
+        std::printf("         minute %2d: %lu handles, working set %lu KiB, private %lu KiB\n",
+                    static_cast<int>(firedMinutes.size()), static_cast<unsigned long>(now.handles),
+                    static_cast<unsigned long>(now.workingSet / 1024),
+                    static_cast<unsigned long>(now.privateBytes / 1024));
+        std::fflush(stdout);
+    }
+
+    // The clock still runs.
+    const std::string face = itemText(clock, 1000);
+    E2E_CHECK_MSG(waitFor([&] { return itemText(clock, 1000) != face; }, 2500), "the clock stopped at " + face);
+    // Each firing's text exactly once, in order; programs only for the minutes that came.
+    E2E_CHECK(itemText(memo, 1001) == joinLines(memoLines));
+    for (int m = 0; m < 60; ++m) {
+        bool fired = false;
+        for (int f : firedMinutes)
+            fired = fired || f == m;
+        E2E_CHECK_MSG(fileExists(folder + "\\ran-" + twoDigits(m) + ".txt") == fired,
+                      "program of minute " + std::to_string(m) + (fired ? " did not run" : " ran unasked"));
+    }
+    // Nothing grew without bound from the first minute to the last. The count
+    // stays flat in a sound program; one handle lost per minute's program
+    // start would add nine. Memory settles within the first minutes (a few
+    // hundred KiB); a leak per firing would go on growing.
+    const Usage& first = usage.front();
+    const Usage& last = usage.back();
+    E2E_CHECK_MSG(last.handles <= first.handles + 5,
+                  "handles grew from " + std::to_string(first.handles) + " to " + std::to_string(last.handles));
+    E2E_CHECK_MSG(last.workingSet <= first.workingSet + 2 * 1024 * 1024,
+                  "working set grew from " + std::to_string(first.workingSet) + " to " +
+                      std::to_string(last.workingSet));
+    E2E_CHECK_MSG(last.privateBytes <= first.privateBytes + 2 * 1024 * 1024,
+                  "private memory grew from " + std::to_string(first.privateBytes) + " to " +
+                      std::to_string(last.privateBytes));
+    // No window left behind: besides what was there before, the clock and the memo.
+    for (HWND h : visibleWindows()) {
+        bool known = h == clock || h == memo;
+        for (HWND b : before)
+            known = known || h == b;
+        char cls[64] = {};
+        GetClassNameA(h, cls, sizeof cls);
+        E2E_CHECK_MSG(known, std::string("a window was left behind: ") + cls + " '" + windowText(h) + "'");
+    }
+    std::printf("         %d minutes: %d texts in the memo, %d programs run, %d missing programs beeped; "
+                "handles %lu -> %lu, working set %lu -> %lu KiB\n",
+                kMinutes, static_cast<int>(memoLines.size()), static_cast<int>(firedMinutes.size()), missingFirings,
+                static_cast<unsigned long>(first.handles), static_cast<unsigned long>(last.handles),
+                static_cast<unsigned long>(first.workingSet / 1024), static_cast<unsigned long>(last.workingSet / 1024));
+
+    PostMessageA(clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(program.waitExit(10000));
+    std::string saved;
+    E2E_CHECK(readBytes(folder + "\\note.txt", saved));
+    E2E_CHECK(saved == joinLines(memoLines));
+}
