@@ -1,0 +1,471 @@
+// A new user's first minutes with the program, in one folder and one run:
+// options, alarms made three ways, an alarm ringing into the memo, export,
+// delete, import, and a restart that finds only what was meant to be kept.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "model/records.h"
+
+namespace {
+
+using namespace e2e;
+using Texts = std::vector<std::string>;
+
+// Monday evening, 20 seconds before 22:59: time enough (about 6 s are used)
+// to set everything up before the alarm made by double-click rings at the
+// next minute, without a long wait for it.
+const char kStart[] = "2026-12-07 22:58:40";
+// The next evening's restart: nothing in the table is due around it.
+const char kRestart[] = "2026-12-08 20:30:00";
+
+const int kClockFace = 1000, kMemoText = 1001, kListView = 1006, kFileName = 1148;
+const char kTeaText[] = "喝杯茶";
+const char kPartyText[] = "圣诞晚会";
+const LRESULT kModePlaying = 526;
+
+struct Day {
+    std::string folder;
+    Program program;
+    HWND clock = nullptr;
+    DWORD pid() { return program.pid(); }
+};
+
+std::string face(Day& d) { return itemText(d.clock, kClockFace); }
+
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+RECT rectOf(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    return r;
+}
+
+POINT centreOf(HWND h) {
+    const RECT r = rectOf(h);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+HWND waitDialog(Day& d, int id, DWORD milliseconds = 8000) {
+    HWND h = nullptr;
+    waitFor([&] { return (h = dialogWithItem(d.pid(), id)) != nullptr; }, milliseconds);
+    return h;
+}
+
+void waitGone(HWND h, const char* what) {
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(h) || !IsWindowVisible(h); }, 5000),
+                  std::string(what) + " stayed open");
+}
+
+// The context menu as a user opens it: a right-click on the clock, then the
+// arrow keys (downs from the top, then optionally into a submenu) and Enter.
+void menuCommand(Day& d, int downs, int subDowns = -1) {
+    const POINT c = centreOf(d.clock);
+    mouseClick(c.x, c.y, true);
+    HWND menu = nullptr;
+    E2E_CHECK_MSG(waitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); },
+                          4000),
+                  "no context menu");
+    for (int i = 0; i < downs; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        sleepMs(80);
+    }
+    if (subDowns >= 0) {
+        // Right opens the submenu on its first entry.
+        PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0);
+        sleepMs(300);
+        for (int i = 0; i < subDowns; ++i) {
+            PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+            sleepMs(80);
+        }
+    }
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    E2E_CHECK_MSG(waitFor([&] {
+                      HWND m = FindWindowA("#32768", nullptr);
+                      return !m || !IsWindowVisible(m);
+                  }, 4000),
+                  "the context menu stayed open");
+}
+
+// Menu positions (no Tavrel.exe in the folder, so no time-sync entry).
+const int kMenuOptions = 1, kMenuList = 2, kMenuQuick = 4, kMenuCalendar = 5, kMenuMemo = 6, kMenuExit = 9;
+
+void click(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    sleepMs(300);
+}
+
+void setText(HWND dialog, int id, const char* text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+// A list box's selected entries (W call: Wine's A one returns UTF-16 across processes).
+Texts selected(HWND dialog, int id) {
+    HWND list = GetDlgItem(dialog, id);
+    Texts texts;
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+        wchar_t wide[64] = {};
+        char text[128] = {};
+        if (SendMessageA(list, LB_GETSEL, i, 0) > 0 && SendMessageW(list, LB_GETTEXT, i, (LPARAM)wide) > 0 &&
+            WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr))
+            texts.push_back(text);
+    }
+    return texts;
+}
+
+// List-view messages carrying pointers need their structures in the
+// program's own memory: Wine does not marshal them.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, size_t size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_)
+            base_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteBlock() {
+        if (base_)
+            VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+        if (process_)
+            CloseHandle(process_);
+    }
+    char* at(size_t offset) const { return base_ + offset; }
+    bool put(size_t offset, const void* p, size_t n) const {
+        return base_ && WriteProcessMemory(process_, base_ + offset, p, n, nullptr);
+    }
+    bool get(size_t offset, void* p, size_t n) const {
+        return base_ && ReadProcessMemory(process_, base_ + offset, p, n, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* base_ = nullptr;
+};
+
+int rowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string cell(HWND view, int row, int column) {
+    RemoteBlock block(view, sizeof(LVITEMA) + 512);
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = block.at(sizeof item);
+    item.cchTextMax = 512;
+    const char zero = 0;
+    if (!block.put(0, &item, sizeof item) || !block.put(sizeof item, &zero, 1))
+        return "<no remote memory>";
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
+                        3000, &ignored);
+    char text[513] = {};
+    block.get(sizeof item, text, 512);
+    return text;
+}
+
+// One list column, rows joined by "|".
+std::string column(HWND view, int col) {
+    std::string cells;
+    for (int i = 0; i < rowCount(view); ++i)
+        cells += (i ? "|" : "") + cell(view, i, col);
+    return cells;
+}
+
+void selectRows(HWND view, const std::vector<int>& rows) {
+    RemoteBlock block(view, sizeof(LVITEMA));
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    E2E_CHECK(block.put(0, &item, sizeof item));
+    for (int row : rows)
+        SendMessageA(view, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0)));
+}
+
+void press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A message box of the program (static 0xFFFF), or null.
+HWND messageBox(Day& d) {
+    for (HWND h : windowsOfClass(d.pid(), "#32770"))
+        if (IsWindowVisible(h) && GetDlgItem(h, 0xFFFF))
+            return h;
+    return nullptr;
+}
+
+// Reads the message shown, then dismisses it.
+std::string answer(Day& d) {
+    HWND box = nullptr;
+    if (!waitFor([&] { return (box = messageBox(d)) != nullptr; }, 5000))
+        return "<no message>";
+    const std::string text = itemText(box, 0xFFFF);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    waitFor([&] { return !IsWindow(box); }, 3000);
+    return text;
+}
+
+// Presses a list button that opens a file dialog and names the file in it.
+void chooseFile(Day& d, HWND list, int button, const std::string& path) {
+    press(list, button);
+    HWND dialog = nullptr;
+    E2E_CHECK_MSG(waitFor([&] { return (dialog = dialogWithItem(d.pid(), kFileName)) != nullptr; }, 10000),
+                  "no file dialog");
+    SendMessageA(GetDlgItem(dialog, kFileName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 5000), "the file dialog stayed open");
+}
+
+struct Saved {
+    ClockSettings settings = {};
+    std::vector<AlarmRecord> alarms;
+};
+
+bool parseDataFile(const std::string& folder, Saved& s, std::string& problem) {
+    std::string bytes;
+    if (!readBytes(folder + "\\db.dat", bytes)) {
+        problem = "no db.dat";
+        return false;
+    }
+    int32_t n = -1;
+    if (bytes.size() >= 736)
+        std::memcpy(&n, bytes.data() + 732, 4);
+    if (n < 0 || bytes.size() != 736 + 848u * n) {
+        problem = "db.dat: count " + std::to_string(n) + ", " + std::to_string(bytes.size()) + " bytes";
+        return false;
+    }
+    std::memcpy(&s.settings, bytes.data(), sizeof s.settings);
+    s.alarms.resize(n);
+    if (n > 0)
+        std::memcpy(s.alarms.data(), bytes.data() + 736, 848u * n);
+    return true;
+}
+
+Saved readDataFile(const std::string& folder) {
+    Saved s;
+    std::string problem;
+    E2E_CHECK_MSG(parseDataFile(folder, s, problem), problem);
+    return s;
+}
+
+// The program saves after its dialog has gone: wait for db.dat to show it.
+template <typename Cond>
+Saved dataFileWhen(const std::string& folder, Cond cond, const char* what) {
+    Saved s;
+    std::string problem;
+    E2E_CHECK_MSG(waitFor([&] { return parseDataFile(folder, s, problem) && cond(s); }, 5000),
+                  std::string(what) + (problem.empty() ? "" : " (" + problem + ")"));
+    return s;
+}
+
+void launch(Day& d, const char* at) {
+    E2E_CHECK(d.program.startAt(d.folder, at));
+    E2E_CHECK_MSG(d.clock = d.program.clock(), "no clock window appeared");
+}
+
+// The cell of a day in the calendar grid: 52 x 25 pixels below a 26-pixel header.
+POINT dayCell(HWND calendar, int row, int col) {
+    const RECT grid = rectOf(GetDlgItem(calendar, 1045));
+    return POINT{grid.left + 2 + 52 * col + 25, grid.top + 26 + 25 * row + 12};
+}
+
+}  // namespace
+
+E2E_SCENARIO(day_in_the_life) {
+    Day d;
+    d.folder = scenarioFolder("day_in_the_life");
+    E2E_CHECK(installProgram(d.folder));
+    // The user keeps a tone beside the program for the evening alarm.
+    E2E_CHECK(writeBytes(d.folder + "\\tone.wav", toneWav(6)));
+    mouseMoveTo(5, 5);
+    launch(d, kStart);
+    E2E_CHECK_MSG(startsWith(face(d), "22:58:") && face(d).size() == 10 && face(d).substr(8) == "pm",
+                  "first face '" + face(d) + "'");
+
+    // Options: the 12-hour dial and no lead time for new alarms.
+    menuCommand(d, kMenuOptions);
+    HWND options = waitDialog(d, 1063);
+    E2E_CHECK_MSG(options, "the options dialog did not open");
+    E2E_CHECK(windowText(options) == "选项");
+    E2E_CHECK(!checked(options, 1041) && itemText(options, 1005) == "5分钟");
+    click(options, 1041);
+    E2E_CHECK(checked(options, 1041));
+    setText(options, 1005, "0分钟");
+    click(options, IDOK);
+    waitGone(options, "the options dialog");
+    std::string shown;
+    E2E_CHECK_MSG(waitFor([&] {
+                      shown = face(d);
+                      return startsWith(shown, "10:58:") && shown.size() == 10 && shown.substr(8) == "pm";
+                  }, 3000),
+                  "after the options the face shows '" + shown + "'");
+    Saved saved = dataFileWhen(d.folder, [](const Saved& s) { return s.settings.hour12 == 1; },
+                               "the options did not reach db.dat");
+    E2E_CHECK(saved.settings.quickLead == 0 && saved.alarms.empty());
+
+    // A double-click on the clock: a new alarm for the next minute, 22:59.
+    POINT c = centreOf(d.clock);
+    mouseDoubleClick(c.x, c.y);
+    HWND editor = waitDialog(d, 1008);
+    E2E_CHECK_MSG(editor, "a double-click did not open the editor");
+    E2E_CHECK(windowText(editor) == "闹铃");
+    E2E_CHECK(selected(editor, 1008) == Texts{"2026年"} && selected(editor, 1009) == Texts{"12月"});
+    E2E_CHECK(selected(editor, 1010) == Texts{"7日"} && selected(editor, 1011) == Texts{"星期一"});
+    E2E_CHECK_MSG(selected(editor, 1012) == Texts{"22时"} && itemText(editor, 1013) == "59",
+                  "the editor proposes minute " + itemText(editor, 1013));
+    E2E_CHECK(itemText(editor, 1006) == "0分钟" && itemText(editor, 1015).empty());
+    E2E_CHECK(checked(editor, 1003));
+    click(editor, 1003);
+    E2E_CHECK(!checked(editor, 1003));
+    setText(editor, 1016, kTeaText);
+    setText(editor, 1015, "tone.wav");
+    click(editor, IDOK);
+    waitGone(editor, "the alarm editor");
+    {
+        Saved t; std::string pr;
+        if (!waitFor([&] { return parseDataFile(d.folder, t, pr) && !t.alarms.empty(); }, 5000)) {
+            for (HWND h : windowsOfClass(d.pid(), "#32770"))
+                printf("DEBUG dialog %p 1008:%d visible:%d caption:%s face:%s\n", (void*)h, GetDlgItem(h, 1008) != nullptr,
+                       IsWindowVisible(h), windowText(h).c_str(), face(d).c_str());
+            printf("DEBUG first editor %p\n", (void*)editor);
+            fflush(stdout);
+        }
+    }
+    saved = dataFileWhen(d.folder, [](const Saved& s) { return !s.alarms.empty(); },
+                         "the new alarm did not reach db.dat");
+    E2E_CHECK(saved.alarms.size() == 1 && std::strcmp(saved.alarms[0].text, kTeaText) == 0);
+
+    // A quick alarm from the submenu: "10分钟后" is the second entry after a separator.
+    E2E_CHECK_MSG(startsWith(face(d), "10:58:"), "too late for the quick alarm: " + face(d));
+    menuCommand(d, kMenuQuick, 1);
+
+    // The calendar: a double-click on Christmas makes an alarm at its noon.
+    menuCommand(d, kMenuCalendar);
+    HWND calendar = waitDialog(d, 1045);
+    E2E_CHECK_MSG(calendar, "the calendar did not open");
+    sleepMs(300);
+    E2E_CHECK(windowText(calendar) == "万年历");
+    E2E_CHECK(startsWith(itemText(calendar, 1044), "2026年12月7日 星期一"));
+    E2E_CHECK(itemText(calendar, 1049) == "丙午(马)年");
+    // December 2026 begins on a Tuesday: the 25th is row 3, column 5.
+    const POINT christmas = dayCell(calendar, 3, 5);
+    mouseDoubleClick(christmas.x, christmas.y);
+    editor = waitDialog(d, 1008);
+    E2E_CHECK_MSG(editor, "a double-click on a day did not open the editor");
+    E2E_CHECK(startsWith(itemText(calendar, 1044), "2026年12月25日 星期五"));
+    E2E_CHECK(selected(editor, 1008) == Texts{"2026年"} && selected(editor, 1009) == Texts{"12月"});
+    E2E_CHECK(selected(editor, 1010) == Texts{"25日"} && selected(editor, 1011).empty());
+    E2E_CHECK(selected(editor, 1012) == Texts{"12时"} && itemText(editor, 1013) == "0");
+    // A day's alarm opens as a permanent one already.
+    E2E_CHECK(!checked(editor, 1003));
+    setText(editor, 1016, kPartyText);
+    click(editor, IDOK);
+    waitGone(editor, "the alarm editor");
+    PostMessageA(calendar, WM_COMMAND, IDCANCEL, 0);
+    waitGone(calendar, "the calendar");
+
+    // 22:59:00: the alarm rings, its text becomes the memo's last line.
+    HWND mci = FindWindowExA(d.clock, nullptr, "MCIWndClass", nullptr);
+    E2E_CHECK(mci);
+    shown = face(d);
+    printf("DEBUG before ring %s\n", shown.c_str()); fflush(stdout);
+    E2E_CHECK_MSG(startsWith(shown, "10:58:"), "set-up took too long, the face shows " + shown);
+    E2E_CHECK(!dialogWithItem(d.pid(), kMemoText) && SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying);
+    HWND memo = waitDialog(d, kMemoText, 40000);
+    shown = face(d);
+    E2E_CHECK_MSG(memo, "the alarm did not ring");
+    E2E_CHECK_MSG(startsWith(shown, "10:59:0"), "rang with the face at " + shown);
+    std::string memoText;
+    E2E_CHECK_MSG(waitFor([&] { return (memoText = itemText(memo, kMemoText)) == kTeaText; }, 3000),
+                  "the memo reads '" + memoText + "'");
+    E2E_CHECK_MSG(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying; }, 3000),
+                  "the tone does not play");
+    // A click on the clock silences it.
+    c = centreOf(d.clock);
+    mouseClick(c.x, c.y);
+    E2E_CHECK(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying; }, 3000));
+
+    // The list holds the three alarms, the quick one temporary.
+    menuCommand(d, kMenuList);
+    HWND list = waitDialog(d, 1037);
+    E2E_CHECK_MSG(list, "the alarm list did not open");
+    HWND view = GetDlgItem(list, kListView);
+    E2E_CHECK(windowText(list) == "闹铃设置");
+    const std::string times = "指定日期 22时 59分 |年月日重复 23时 9分 |年月日重复 12时 0分 ";
+    const std::string texts = std::string(kTeaText) + "||" + kPartyText;
+    E2E_CHECK_MSG(column(view, 1) == times, "times: " + column(view, 1));
+    E2E_CHECK(column(view, 0) == "1|2|3" && column(view, 2) == "tone.wav||");
+    E2E_CHECK(column(view, 3) == texts && column(view, 6) == "否|是|否");
+
+    // Export everything, delete everything, import it again.
+    const std::string file = d.folder + "\\my-alarms.bin";
+    chooseFile(d, list, 1035, file);
+    E2E_CHECK(answer(d) == "导出成功。");
+    std::string exported;
+    E2E_CHECK(readBytes(file, exported));
+    E2E_CHECK_MSG(exported.size() == 4 + 3 * 848u, "export of " + std::to_string(exported.size()) + " bytes");
+    E2E_CHECK(exported.substr(0, 4) == std::string("\x03\0\0\0", 4));
+    selectRows(view, {0, 1, 2});
+    press(list, 1009);
+    E2E_CHECK(waitFor([&] { return rowCount(view) == 0; }, 3000));
+    chooseFile(d, list, 1036, file);
+    E2E_CHECK(waitFor([&] { return rowCount(view) == 3; }, 3000));
+    sleepMs(300);
+    E2E_CHECK_MSG(!messageBox(d), "an import that worked showed a message");
+    E2E_CHECK(column(view, 1) == times && column(view, 3) == texts && column(view, 6) == "否|是|否");
+    PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    waitGone(list, "the alarm list");
+
+    menuCommand(d, kMenuExit);
+    E2E_CHECK_MSG(d.program.waitExit(10000), "the program did not exit");
+
+    // On disk: the two permanent alarms as exported, in order, and the memo.
+    saved = readDataFile(d.folder);
+    E2E_CHECK_MSG(saved.alarms.size() == 2, "db.dat holds " + std::to_string(saved.alarms.size()) + " alarms");
+    E2E_CHECK(std::memcmp(&saved.alarms[0], exported.data() + 4, 848) == 0);
+    E2E_CHECK(std::memcmp(&saved.alarms[1], exported.data() + 4 + 2 * 848, 848) == 0);
+    const AlarmRecord& tea = saved.alarms[0];
+    E2E_CHECK(tea.yearMask == yearBit(2026) && tea.monthMask == monthBit(12) && tea.dayMask == dayBit(7));
+    E2E_CHECK(tea.hourMask == hourBit(22) && tea.weekdayMask == weekdayBit(1) && tea.minute == 59);
+    E2E_CHECK(std::strcmp(tea.soundPath, "tone.wav") == 0 && std::strcmp(tea.text, kTeaText) == 0);
+    E2E_CHECK(tea.repeatCount == 4 && tea.leadMinutes == 0 && tea.intervalMinutes == 5);
+    E2E_CHECK(tea.temporary == 0 && tea.disabled == 0 && tea.specialAction == 0);
+    const AlarmRecord& party = saved.alarms[1];
+    E2E_CHECK(party.yearMask == yearBit(2026) && party.monthMask == monthBit(12) && party.dayMask == dayBit(25));
+    E2E_CHECK(party.hourMask == hourBit(12) && party.weekdayMask == 0 && party.minute == 0);
+    E2E_CHECK(party.soundPath[0] == '\0' && std::strcmp(party.text, kPartyText) == 0);
+    E2E_CHECK(party.temporary == 0 && party.disabled == 0);
+    // The quick alarm, temporary, is in the export but nowhere on disk.
+    AlarmRecord quick;
+    std::memcpy(&quick, exported.data() + 4 + 848, sizeof quick);
+    E2E_CHECK(quick.temporary == 1 && quick.hourMask == hourBit(23) && quick.minute == 9 && quick.dayMask == dayBit(7));
+    E2E_CHECK(saved.settings.hour12 == 1 && saved.settings.quickLead == 0);
+    std::string note;
+    E2E_CHECK(readBytes(d.folder + "\\note.txt", note));
+    E2E_CHECK_MSG(note == kTeaText, "note.txt holds '" + note + "'");
+
+    // The next evening: the same dial, the two alarms, the memo.
+    launch(d, kRestart);
+    E2E_CHECK_MSG(startsWith(face(d), " 8:30:") && face(d).substr(8) == "pm", "face after restart '" + face(d) + "'");
+    menuCommand(d, kMenuList);
+    list = waitDialog(d, 1037);
+    E2E_CHECK_MSG(list, "the alarm list did not open after the restart");
+    view = GetDlgItem(list, kListView);
+    E2E_CHECK(column(view, 0) == "1|2");
+    E2E_CHECK(column(view, 1) == "指定日期 22时 59分 |年月日重复 12时 0分 ");
+    E2E_CHECK(column(view, 3) == std::string(kTeaText) + "|" + kPartyText && column(view, 6) == "否|否");
+    PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    waitGone(list, "the alarm list");
+    menuCommand(d, kMenuMemo);
+    memo = waitDialog(d, kMemoText);
+    E2E_CHECK_MSG(memo, "the memo did not open");
+    E2E_CHECK_MSG(waitFor([&] { return (memoText = itemText(memo, kMemoText)) == kTeaText; }, 3000),
+                  "the memo reads '" + memoText + "' after the restart");
+    menuCommand(d, kMenuExit);
+    E2E_CHECK(d.program.waitExit(10000));
+    const Saved again = readDataFile(d.folder);
+    E2E_CHECK(again.alarms.size() == 2 && std::memcmp(again.alarms.data(), saved.alarms.data(), 2 * 848) == 0);
+    E2E_CHECK(readBytes(d.folder + "\\note.txt", note) && note == kTeaText);
+}
