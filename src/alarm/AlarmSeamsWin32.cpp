@@ -24,6 +24,8 @@ void Win32AlarmSeams::playLooping(const char* path) {
         return;
     // One sound at a time: every start replaces what was playing.
     MCIWndStop(mci);
+    // Closing first: without it some MCI drivers leave every later start stopped.
+    MCIWndClose(mci);
     MCIWndOpen(mci, path, 0);
     MCIWndSetRepeat(mci, TRUE);
     MCIWndPlay(mci);

@@ -75,9 +75,18 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
 
     bool ok = writeAll(h, bytes.data(), bytes.size()) && FlushFileBuffers(h);
     if (!CloseHandle(h)) ok = false;
-    if (ok)
-        ok = MoveFileExA(tempPath.c_str(), path.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // Another program reading the file (a scanner, a backup) makes the
+    // replacement fail for a moment; try again briefly before giving up.
+    for (int attempt = 0; ok && attempt < 40; ++attempt) {
+        if (MoveFileExA(tempPath.c_str(), path.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            break;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 39)
+            ok = false;
+        else
+            Sleep(50);
+    }
     if (!ok) DeleteFileA(tempPath.c_str());
     return ok;
 }
