@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "alarm/AlarmSeamsWin32.h"
+#include "clock/AlarmSeamsWin32.h"
 #include "alarm/tick.h"
 #include "app/paths.h"
 #include "model/localtime.h"

@@ -1,4 +1,4 @@
-#include "alarm/AlarmSeamsWin32.h"
+#include "clock/AlarmSeamsWin32.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,4 +1,5 @@
-// The alarm engine's requests carried out with the real system calls.
+// The alarm engine's requests carried out with the real system calls; the
+// clock's adapter, since sounds play in its MCI window and texts go to its memo.
 #pragma once
 
 #include "alarm/tick.h"
