@@ -1,6 +1,5 @@
 #include "alarmui/editorlogic.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -118,52 +117,6 @@ void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int 
 }
 
 const int kMinuteItems[6] = {0, 10, 20, 30, 40, 50};
-const int kRepeatItems[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-const int kLeadItems[6] = {0, 1, 5, 10, 15, 20};
-const int kIntervalItems[5] = {1, 5, 10, 15, 20};
-
-std::string numberText(int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return text;
-}
-
-std::string minutesText(int value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%d分钟", value);
-    return text;
-}
-
-int leadingInteger(const char* text) {
-    if (!text)
-        return 0;
-    const char* p = text;
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')
-        ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    // Accumulated as a negative number, which reaches INT_MIN as well.
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 - (*p - '0');
-        if (value < INT_MIN)
-            value = INT_MIN - 1LL;  // saturated; keeps the loop from overflowing
-    }
-    if (negative)
-        return value < INT_MIN ? INT_MIN : static_cast<int>(value);
-    return -value > INT_MAX ? INT_MAX : static_cast<int>(-value);
-}
-
-int8_t comboNumber(const char* text) {
-    const int value = leadingInteger(text);
-    if (value > INT8_MAX)
-        return INT8_MAX;
-    if (value < INT8_MIN)
-        return INT8_MIN;
-    return static_cast<int8_t>(value);
-}
-
 bool hasAction(int specialAction, const char* sound, const char* text, const char* program) {
     return specialAction != 0 || (sound && *sound) || (text && *text) || (program && *program);
 }
@@ -188,36 +141,4 @@ bool applyEditorInput(AlarmRecord& record, const EditorInput& in) {
     if (record.repeatCount == 0)
         record.repeatCount = 1;
     return true;
-}
-
-void storeText(char* field, size_t width, const char* text) {
-    if (!field || width == 0)
-        return;
-    size_t length = text ? std::strlen(text) : 0;
-    if (length >= width)
-        length = width - 1;
-    if (length)
-        std::memcpy(field, text, length);
-    field[length] = '\0';
-}
-
-std::string fileFilter(const char* barSeparated) {
-    std::string out;
-    if (barSeparated) {
-        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(barSeparated); *p; ++p) {
-            if (*p >= 0x81 && *p <= 0xFE && p[1]) {
-                out += static_cast<char>(*p);
-                out += static_cast<char>(*++p);
-            } else {
-                out += *p == '|' ? '\0' : static_cast<char>(*p);
-            }
-        }
-    }
-    // The list ends with an empty entry whether or not the text said so.
-    while (out.size() >= 2 && out[out.size() - 1] == '\0' && out[out.size() - 2] == '\0')
-        out.pop_back();
-    if (out.empty() || out.back() != '\0')
-        out += '\0';
-    out += '\0';
-    return out;
 }

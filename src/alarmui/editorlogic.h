@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/dialogtext.h"
 #include "model/localtime.h"
 #include "model/records.h"
 
@@ -52,27 +53,13 @@ void presetForDate(AlarmRecord& record, int year, int month, int day);
 void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int hour, int minute,
                          const char* soundPath);
 
-// Combo box items and the texts written on opening.
+// The minute combo's items; the other combos' are in model/dialogtext.h.
 extern const int kMinuteItems[6];    // 0, 10 … 50
-extern const int kRepeatItems[10];   // 1 … 10
-extern const int kLeadItems[6];      // 0, 1, 5, 10, 15, 20
-extern const int kIntervalItems[5];  // 1, 5, 10, 15, 20
-std::string numberText(int value);   // "%d"
-std::string minutesText(int value);  // "%d分钟"
 
-// The leading integer of a text: blanks, then an optional sign, then digits
-// up to the first non-digit; no digits gives 0. Saturates at the int range.
-int leadingInteger(const char* text);
-// A combo's number as its signed byte: the leading integer clamped to
-// -128..127, so "300" keeps as many repeats as a byte can hold instead of
-// wrapping round to a negative count.
-int8_t comboNumber(const char* text);
-
-// The edit limits, in bytes of GBK text.
+// The edit limits, in bytes of GBK text (the combos' in model/dialogtext.h).
 constexpr size_t kSoundLimit = 256;
 constexpr size_t kTextLimit = 195;
 constexpr size_t kProgramLimit = 256;
-constexpr size_t kComboTextLimit = 19;
 
 // What OK reads from the controls.
 struct EditorInput {
@@ -96,16 +83,3 @@ bool hasAction(int specialAction, const char* sound, const char* text, const cha
 // and false comes back. An interval of 0 becomes 5 and a repeat count of 0
 // becomes 1; other numbers are taken as typed.
 bool applyEditorInput(AlarmRecord& record, const EditorInput& input);
-
-// Stores the characters and the terminator only (cut to the field); the
-// bytes behind the terminator keep their old values.
-void storeText(char* field, size_t width, const char* text);
-template <size_t N>
-void storeText(char (&field)[N], const char* text) {
-    storeText(field, N, text);
-}
-
-// A file dialog filter written with '|' separators ("name|pattern||") as the
-// NUL-separated, double-NUL-terminated list the system wants. GBK aware: a
-// '|' that is the trail byte of a character stays.
-std::string fileFilter(const char* barSeparated);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "alarm/schedule.h"
-#include "alarmui/editorlogic.h"
+#include "model/dialogtext.h"
 #include "options/optionslogic.h"
 #include "res/resource.h"
 #include "win/util.h"

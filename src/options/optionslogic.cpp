@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "alarmui/editorlogic.h"
+#include "model/dialogtext.h"
 
 const char kSoundPathTooLong[] = "对不起，这个版本保存文件路径长度不能超过120字节。";
 const char kRunKeyWriteFailed[] = "写注册表失败，请检查权限。";

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -87,18 +86,6 @@ TEST(EditorLists, EntriesAndMaskRoundTrip) {
     EXPECT_EQ(timeListEntry(TimeList::Years, 0) + timeListEntry(TimeList::Weekdays, 0), "2009年星期日");
 }
 
-TEST(EditorCombos, LeadingIntegerAndSignedByte) {
-    const struct { const char* text; int value; } cases[] = {
-        {"10分钟", 10}, {"abc", 0}, {"  \t-7x", -7}, {"+3", 3}, {"- 5", 0}, {"分钟10", 0},
-        {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN}, {"-99999999999999999999", INT_MIN}};
-    for (const auto& c : cases)
-        EXPECT_EQ(leadingInteger(c.text), c.value) << c.text;
-    // Above a byte the number is held at 127 rather than wrapped to 0 (and so 5) or below.
-    EXPECT_EQ(comboNumber("256分钟") * 1000 + comboNumber("-129"), 127000 - 128);
-    for (int v : kLeadItems)
-        EXPECT_EQ(comboNumber(minutesText(v).c_str()), v);
-}
-
 TEST(EditorOk, EncodesEveryFieldReplacesZerosAndNeedsAnAction) {
     EditorInput in;
     std::memset(&in, 0, sizeof in);
@@ -127,13 +114,6 @@ TEST(EditorOk, EncodesEveryFieldReplacesZerosAndNeedsAnAction) {
     EXPECT_EQ(flags(r), 510);
     // Empty texts: a terminator each, the old bytes behind it and the padding stay.
     EXPECT_EQ(std::string(r.text, 2) + r.programPath[1] + r.soundPath[1] + char(r.pad837[0]), std::string("\0xxxx", 5));
-}
-
-TEST(EditorText, FileFiltersKeepGbkTrailBytes) {
-    EXPECT_EQ(fileFilter("待打开文件*.*|*.*||"), std::string("待打开文件*.*\0*.*\0\0", 19));
-    EXPECT_EQ(fileFilter("a|b"), std::string("a\0b\0\0", 5));
-    // 皘 is B0 7C in GBK: its second byte is a '|' that must not split the name.
-    EXPECT_EQ(fileFilter("皘|*.x||"), std::string("皘\0*.x\0\0", 8));
 }
 
 }  // namespace
