@@ -90,6 +90,20 @@ bool fileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<WIN32_FIND_DATAA> filesIn(const std::string& folder) {
+    std::vector<WIN32_FIND_DATAA> files;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return files;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.push_back(found);
+    while (FindNextFileA(h, &found));
+    FindClose(h);
+    return files;
+}
+
 bool Program::launch(const std::string& commandLine, const std::string& currentDir,
                      char* environment) {
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
@@ -394,35 +408,98 @@ HWND dialogWithItem(DWORD pid, int id, bool visibleOnly) {
     return nullptr;
 }
 
-std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
+RemoteBlock::RemoteBlock(HWND window, size_t size) {
     DWORD pid = 0;
-    GetWindowThreadProcessId(tooltip, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process)
-        return std::string();
-    const SIZE_T textSize = 512;
-    char* remote = static_cast<char*>(
-        VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOA) + textSize, MEM_COMMIT, PAGE_READWRITE));
-    std::string text;
-    if (remote) {
-        TTTOOLINFOA info = {};
-        info.cbSize = sizeof info;
-        info.hwnd = tool;
-        info.uId = toolId;
-        info.lpszText = remote + sizeof info;
-        const char zero = 0;
-        WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
-        WriteProcessMemory(process, remote + sizeof info, &zero, 1, nullptr);
-        DWORD_PTR ignored;
-        SendMessageTimeoutA(tooltip, TTM_GETTEXTA, textSize, reinterpret_cast<LPARAM>(remote),
-                            SMTO_ABORTIFHUNG, 3000, &ignored);
-        char buffer[512] = {};
-        ReadProcessMemory(process, remote + sizeof info, buffer, sizeof buffer - 1, nullptr);
-        text = buffer;
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return text;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_)
+        base_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+}
+
+RemoteBlock::~RemoteBlock() {
+    if (base_)
+        VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    if (process_)
+        CloseHandle(process_);
+}
+
+bool RemoteBlock::put(size_t offset, const void* p, size_t n) const {
+    return base_ && WriteProcessMemory(process_, base_ + offset, p, n, nullptr);
+}
+
+bool RemoteBlock::get(size_t offset, void* p, size_t n) const {
+    return base_ && ReadProcessMemory(process_, base_ + offset, p, n, nullptr);
+}
+
+namespace {
+
+const size_t kRemoteTextSize = 512;
+
+// Sends a message whose structure, info, points its text at the buffer right
+// behind it; both live in the window's process. Returns the text put there.
+template <typename Info>
+std::string remoteText(HWND window, UINT message, WPARAM wp, Info info, LPSTR Info::*text,
+                       const char* failure) {
+    RemoteBlock block(window, sizeof info + kRemoteTextSize);
+    info.*text = block.at(sizeof info);
+    const char zero = 0;
+    if (!block.put(0, &info, sizeof info) || !block.put(sizeof info, &zero, 1))
+        return failure;
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(window, message, wp, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG, 3000,
+                        &ignored);
+    char buffer[kRemoteTextSize + 1] = {};
+    block.get(sizeof info, buffer, kRemoteTextSize);
+    return buffer;
+}
+
+}  // namespace
+
+std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
+    TTTOOLINFOA info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = tool;
+    info.uId = toolId;
+    return remoteText(tooltip, TTM_GETTEXTA, kRemoteTextSize, info, &TTTOOLINFOA::lpszText, "");
+}
+
+int rowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string cell(HWND view, int row, int column) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.cchTextMax = kRemoteTextSize;
+    return remoteText(view, LVM_GETITEMTEXTA, row, item, &LVITEMA::pszText, "<no remote memory>");
+}
+
+std::string column(HWND view, int column) {
+    std::string cells;
+    for (int i = 0; i < rowCount(view); ++i)
+        cells += (i ? "|" : "") + cell(view, i, column);
+    return cells;
+}
+
+void selectRows(HWND view, const std::vector<int>& rows) {
+    RemoteBlock block(view, sizeof(LVITEMA));
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    E2E_CHECK(block.put(0, &item, sizeof item));
+    SendMessageA(view, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(block.at(0)));
+    item.state = LVIS_SELECTED;
+    E2E_CHECK(block.put(0, &item, sizeof item));
+    for (int row : rows)
+        SendMessageA(view, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0)));
+}
+
+POINT rowCentre(HWND view, int row) {
+    RemoteBlock block(view, sizeof(RECT));
+    RECT r = {LVIR_BOUNDS, 0, 0, 0};
+    block.put(0, &r, sizeof r);
+    SendMessageA(view, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(block.at(0)));
+    block.get(0, &r, sizeof r);
+    POINT p = {40, (r.top + r.bottom) / 2};
+    ClientToScreen(view, &p);
+    return p;
 }
 
 std::string toneWav(int seconds) {
@@ -446,6 +523,17 @@ std::string dataFileBytes(const ClockSettings& settings, const AlarmRecord* reco
     for (int i = 0; i < count; ++i)
         bytes.append(reinterpret_cast<const char*>(&records[i]), sizeof(AlarmRecord));
     return bytes;
+}
+
+std::vector<AlarmRecord> fullTable() {
+    std::vector<AlarmRecord> alarms(kMaxAlarms, emptyAlarm());
+    for (AlarmRecord& a : alarms) {
+        a.minute = 30;
+        a.repeatCount = 1;
+        a.intervalMinutes = 5;
+        std::strcpy(a.text, "x");
+    }
+    return alarms;
 }
 
 void runUnix(const std::string& line) {
@@ -532,6 +620,191 @@ std::vector<std::string> seamLog(const std::string& folder) {
             start = i + 1;
         }
     return lines;
+}
+
+RECT rectOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+POINT centreOf(HWND window) {
+    const RECT r = rectOf(window);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void click(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    sleepMs(300);
+}
+
+void setText(HWND dialog, int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+namespace {
+// Across processes Wine hands the A calls of list and combo box texts UTF-16:
+// the W call and a conversion give the GBK text.
+std::string gbk(const wchar_t* wide) {
+    char text[256] = {};
+    WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+}  // namespace
+
+Texts selected(HWND dialog, int id) {
+    HWND list = GetDlgItem(dialog, id);
+    Texts texts;
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+        wchar_t wide[128] = {};
+        if (SendMessageA(list, LB_GETSEL, i, 0) > 0 && SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide)) > 0)
+            texts.push_back(gbk(wide));
+    }
+    return texts;
+}
+
+std::string comboItem(HWND combo, int index) {
+    wchar_t wide[128] = {};
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide));
+    return gbk(wide);
+}
+
+HWND waitDialog(DWORD pid, int id, DWORD milliseconds) {
+    HWND found = nullptr;
+    waitFor([&] { return (found = dialogWithItem(pid, id)) != nullptr; }, milliseconds);
+    return found;
+}
+
+HWND messageBox(DWORD pid, DWORD milliseconds) {
+    HWND box = nullptr;
+    waitFor(
+        [&] {
+            for (HWND h : windowsOfClass(pid, "#32770"))
+                if (IsWindowVisible(h) && GetDlgItem(h, 0xFFFF) && windowText(h) == "Zentar")
+                    return (box = h) != nullptr;
+            return false;
+        },
+        milliseconds);
+    return box;
+}
+
+std::string answer(DWORD pid, DWORD milliseconds) {
+    HWND box = messageBox(pid, milliseconds);
+    if (!box)
+        return "<no message>";
+    const std::string text = itemText(box, 0xFFFF);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(box); }, 3000), "the message box stayed open: " + text);
+    return text;
+}
+
+void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path) {
+    const int kFileName = 1148;
+    press(dialog, button);
+    HWND files = waitDialog(pid, kFileName, 10000);
+    E2E_CHECK_MSG(files, "no file dialog");
+    setText(files, kFileName, path);
+    PostMessageA(files, WM_COMMAND, IDOK, 0);
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(files); }, 5000), "the file dialog stayed open");
+}
+
+HWND waitMenu(DWORD milliseconds) {
+    HWND menu = nullptr;
+    waitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); },
+            milliseconds);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+void chooseMenuItem(HWND menu, int downs, int subDowns) {
+    auto down = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+            sleepMs(80);
+        }
+    };
+    down(downs);
+    if (subDowns >= 0) {
+        // Right opens the submenu on its first entry.
+        PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0);
+        sleepMs(300);
+        down(subDowns);
+    }
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    E2E_CHECK_MSG(waitFor([&] {
+                      HWND m = FindWindowA("#32768", nullptr);
+                      return !m || !IsWindowVisible(m);
+                  }, 4000),
+                  "the context menu stayed open");
+}
+
+HWND mciWindowOf(HWND clock) { return FindWindowExA(clock, nullptr, "MCIWndClass", nullptr); }
+
+bool soundPlaying(HWND mci) {
+    const LRESULT kModePlaying = 526;
+    return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying;
+}
+
+POINT dayCell(HWND calendar, int row, int column) {
+    const RECT grid = rectOf(GetDlgItem(calendar, 1045));
+    return POINT{grid.left + 2 + 52 * column + 25, grid.top + 26 + 25 * row + 12};
+}
+
+void prepare(Session& s, const char* name) {
+    s.folder = scenarioFolder(name);
+    E2E_CHECK_MSG(installProgram(s.folder), "cannot install the program in " + s.folder);
+}
+
+void prepare(Session& s, const char* name, const ClockSettings& settings, const std::vector<AlarmRecord>& alarms) {
+    prepare(s, name);
+    E2E_CHECK_MSG(writeBytes(s.folder + "\\db.dat",
+                             dataFileBytes(settings, alarms.data(), static_cast<int>(alarms.size()))),
+                  "cannot write db.dat in " + s.folder);
+}
+
+void launch(Session& s, const char* localTime) {
+    E2E_CHECK_MSG(localTime ? s.program.startAt(s.folder, localTime) : s.program.start(s.folder),
+                  "the program did not start");
+    E2E_CHECK_MSG(s.clock = s.program.clock(), "no clock window appeared");
+}
+
+void startDefault(Session& s, const char* name) {
+    prepare(s, name, defaultSettings());
+    launch(s);
+}
+
+void exitProgram(Session& s) {
+    PostMessageA(s.clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK_MSG(s.program.waitExit(10000), "the program did not exit");
+}
+
+void waitClosed(const Session& s, HWND dialog, const char* what) {
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 5000), std::string(what) + " stayed open");
+    DWORD_PTR ignored;
+    E2E_CHECK_MSG(SendMessageTimeoutA(s.clock, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored),
+                  std::string("the clock did not answer after ") + what);
+}
+
+DataFile readDataFile(const std::string& folder) {
+    DataFile saved;
+    std::string bytes;
+    E2E_CHECK_MSG(readBytes(folder + "\\db.dat", bytes), "no db.dat");
+    const size_t head = sizeof(ClockSettings) + 4;
+    int32_t n = -1;
+    if (bytes.size() >= head)
+        std::memcpy(&n, bytes.data() + sizeof(ClockSettings), 4);
+    E2E_CHECK_MSG(n >= 0 && bytes.size() == head + sizeof(AlarmRecord) * n,
+                  "db.dat: count " + std::to_string(n) + ", " + std::to_string(bytes.size()) + " bytes");
+    std::memcpy(&saved.settings, bytes.data(), sizeof saved.settings);
+    saved.alarms.resize(n);
+    if (n > 0)
+        std::memcpy(saved.alarms.data(), bytes.data() + head, sizeof(AlarmRecord) * n);
+    return saved;
 }
 
 }  // namespace e2e

@@ -35,6 +35,8 @@ bool installProgram(const std::string& folder);
 bool writeBytes(const std::string& path, const std::string& bytes);
 bool readBytes(const std::string& path, std::string& bytes);
 bool fileExists(const std::string& path);
+// The files of a folder (not its subfolders), with their dates.
+std::vector<WIN32_FIND_DATAA> filesIn(const std::string& folder);
 
 class Program {
 public:
@@ -78,8 +80,33 @@ std::vector<HWND> windowsOfClass(DWORD pid, const char* className);
 // The dialog of a process holding a control with this id.
 HWND dialogWithItem(DWORD pid, int id, bool visibleOnly = true);
 
+// Memory in another window's process, for the messages whose pointers Wine
+// does not marshal (list-view items, tooltip texts).
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, size_t size);
+    ~RemoteBlock();
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    char* at(size_t offset) const { return base_ + offset; }
+    bool put(size_t offset, const void* p, size_t n) const;
+    bool get(size_t offset, void* p, size_t n) const;
+
+private:
+    HANDLE process_ = nullptr;
+    char* base_ = nullptr;
+};
+
 // The text of a tooltip's tool, read through memory in the owning process.
 std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId);
+
+// A report-view list: its rows, a cell's text, one column's cells joined by
+// "|", selecting exactly the given rows, and the middle of a row on screen.
+int rowCount(HWND view);
+std::string cell(HWND view, int row, int column);
+std::string column(HWND view, int column);
+void selectRows(HWND view, const std::vector<int>& rows);
+POINT rowCentre(HWND view, int row);
 
 // An 880 Hz tone of the given length as a 16-bit mono WAV file. Wine does
 // not loop MCI sounds, so a tone must outlast the checks made while it plays.
@@ -87,6 +114,8 @@ std::string toneWav(int seconds);
 
 // db.dat bytes built field by field, independently of the program's writer.
 std::string dataFileBytes(const ClockSettings& settings, const AlarmRecord* records, int count);
+// A full table: kMaxAlarms alarms, each a text at minute 30 of every hour.
+std::vector<AlarmRecord> fullTable();
 
 // Real input, as the user would give it, in screen coordinates.
 void mouseMoveTo(int x, int y);
@@ -115,6 +144,74 @@ bool waitFor(Cond cond, DWORD milliseconds) {
         Sleep(50);
     }
 }
+
+// A window's rectangle and middle on screen.
+RECT rectOf(HWND window);
+POINT centreOf(HWND window);
+
+// Controls of the program's dialogs, driven from outside.
+void press(HWND dialog, int id);  // the button's command, as if pressed
+void click(HWND dialog, int id);  // a real click (check boxes change), then a moment to act on it
+void setText(HWND dialog, int id, const std::string& text);
+bool checked(HWND dialog, int id);
+using Texts = std::vector<std::string>;
+// A list box's selected entries and a combo box's item, in GBK.
+Texts selected(HWND dialog, int id);
+std::string comboItem(HWND combo, int index);
+
+// A visible dialog of the process holding control id, waited for; null if none came.
+HWND waitDialog(DWORD pid, int id, DWORD milliseconds = 8000);
+// The program's message box (caption "Zentar", text static 0xFFFF), waited for.
+HWND messageBox(DWORD pid, DWORD milliseconds = 5000);
+// Reads the message shown, then dismisses it; "<no message>" when none came.
+std::string answer(DWORD pid, DWORD milliseconds = 5000);
+// Presses a button of dialog that opens a file dialog, and names the file in it.
+void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path);
+
+// The visible context menu, waited for; null if none came.
+HWND waitMenu(DWORD milliseconds = 4000);
+// Goes `downs` entries down the open menu (then, with subDowns, right into
+// the submenu and down that), presses Enter and waits for the menu to close.
+void chooseMenuItem(HWND menu, int downs, int subDowns = -1);
+
+// The MCI window of the clock that plays the alarm sounds, and whether it plays.
+HWND mciWindowOf(HWND clock);
+bool soundPlaying(HWND mci);
+
+// The middle of a day cell of the calendar: 52 x 25 pixels below a 26-pixel header.
+POINT dayCell(HWND calendar, int row, int column);
+
+// The scenario's own run of the program.
+struct Session {
+    std::string folder;
+    Program program;
+    HWND clock = nullptr;
+    DWORD pid() const { return program.pid(); }
+};
+// Makes the scenario folder `name` and installs the program in it; with
+// settings, also a db.dat of these settings and alarms.
+void prepare(Session& s, const char* name);
+void prepare(Session& s, const char* name, const ClockSettings& settings,
+             const std::vector<AlarmRecord>& alarms = {});
+// Starts the program, seeing localTime ("YYYY-MM-DD hh:mm:ss") when given,
+// and waits for its clock.
+void launch(Session& s, const char* localTime = nullptr);
+// Both, with the default settings and no alarms, at the real time.
+void startDefault(Session& s, const char* name);
+// The exit command, and the program gone.
+void exitProgram(Session& s);
+// A modal dialog of the program has been destroyed and the command that ran
+// it (with its save) has returned: the clock answers a sent message only once
+// it is back in its message loop. Reading db.dat only then matters: a reader
+// holding the file open makes the program's save fail.
+void waitClosed(const Session& s, HWND dialog, const char* what);
+
+// db.dat as the program left it in a folder; a file of the wrong size fails the scenario.
+struct DataFile {
+    ClockSettings settings = {};
+    std::vector<AlarmRecord> alarms;
+};
+DataFile readDataFile(const std::string& folder);
 
 // Checks: a failed check reports and ends the scenario.
 struct Failure {};

@@ -2,6 +2,7 @@
 // programs and power actions with their countdown.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 #include "model/records.h"
@@ -22,36 +23,9 @@ AlarmRecord hourly(const char* text) {
     return r;
 }
 
-struct Run {
-    std::string folder;
-    Program program;
-    HWND clock = nullptr;
-};
-
-void prepare(Run& run, const char* name, const AlarmRecord* alarms, int count,
-             const std::string& memo = "") {
-    run.folder = scenarioFolder(name);
-    E2E_CHECK(installProgram(run.folder));
-    E2E_CHECK(writeBytes(run.folder + "\\db.dat", dataFileBytes(defaultSettings(), alarms, count)));
-    if (!memo.empty())
-        E2E_CHECK(writeBytes(run.folder + "\\note.txt", memo));
-}
-
-void launch(Run& run, const char* at = kBeforeTheHour) {
-    E2E_CHECK(run.program.startAt(run.folder, at));
-    run.clock = run.program.clock();
-    E2E_CHECK_MSG(run.clock, "no clock window appeared");
-}
-
-void startWithAlarms(Run& run, const char* name, const AlarmRecord* alarms, int count,
-                     const std::string& memo = "") {
-    prepare(run, name, alarms, count, memo);
-    launch(run);
-}
-
-void exitProgram(Run& run) {
-    PostMessageA(run.clock, WM_COMMAND, 57665, 0);
-    E2E_CHECK(run.program.waitExit(10000));
+void startWithAlarms(Session& run, const char* name, const std::vector<AlarmRecord>& alarms) {
+    prepare(run, name, defaultSettings(), alarms);
+    launch(run, kBeforeTheHour);
 }
 
 int count(const std::vector<std::string>& lines, const std::string& line) {
@@ -61,23 +35,17 @@ int count(const std::vector<std::string>& lines, const std::string& line) {
     return n;
 }
 
-HWND mciWindowOf(HWND clock) {
-    return FindWindowExA(clock, nullptr, "MCIWndClass", nullptr);
-}
-
-const LRESULT kModePlaying = 526;
-
 }  // namespace
 
 E2E_SCENARIO(alarm_text_goes_to_memo) {
-    const AlarmRecord alarms[2] = {hourly("第一个提醒"), hourly("second reminder")};
-    Run run;
-    startWithAlarms(run, "alarm_text", alarms, 2, "旧的备忘");
-    E2E_CHECK(!dialogWithItem(run.program.pid(), 1001));
+    Session run;
+    prepare(run, "alarm_text", defaultSettings(), {hourly("第一个提醒"), hourly("second reminder")});
+    E2E_CHECK(writeBytes(run.folder + "\\note.txt", "旧的备忘"));
+    launch(run, kBeforeTheHour);
+    E2E_CHECK(!dialogWithItem(run.pid(), 1001));
 
-    HWND memo = nullptr;
-    E2E_CHECK_MSG(waitFor([&] { return (memo = dialogWithItem(run.program.pid(), 1001)) != nullptr; }, 8000),
-                  "the memo did not appear");
+    HWND memo = waitDialog(run.pid(), 1001);
+    E2E_CHECK_MSG(memo, "the memo did not appear");
     const std::string expected = "旧的备忘\r\n第一个提醒\r\nsecond reminder";
     std::string text;
     E2E_CHECK_MSG(waitFor([&] { return (text = itemText(memo, 1001)) == expected; }, 3000),
@@ -102,24 +70,24 @@ E2E_SCENARIO(alarm_sound_plays_until_clicked) {
     alarm.intervalMinutes = 1;
     alarm.repeatCount = 2;
     std::strcpy(alarm.soundPath, "tone.wav");
-    Run run;
-    prepare(run, "alarm_sound", &alarm, 1);
+    Session run;
+    prepare(run, "alarm_sound", defaultSettings(), {alarm});
     E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(4)));
-    launch(run);
+    launch(run, kBeforeTheHour);
 
     HWND mci = mciWindowOf(run.clock);
     E2E_CHECK_MSG(mci, "no MCI window");
     E2E_CHECK(!IsWindowVisible(mci));
-    E2E_CHECK(SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying);
-    E2E_CHECK_MSG(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying; }, 8000),
+    E2E_CHECK(!soundPlaying(mci));
+    E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 8000),
                   "the sound did not start at the lead time");
     // Let it be heard for a moment (the runner records the audio device),
     // then a click on the clock silences it.
     sleepMs(1000);
-    E2E_CHECK(SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying);
-    const RECT r = [&] { RECT w; GetWindowRect(run.clock, &w); return w; }();
-    mouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    E2E_CHECK_MSG(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying; }, 3000),
+    E2E_CHECK(soundPlaying(mci));
+    const POINT c = centreOf(run.clock);
+    mouseClick(c.x, c.y);
+    E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci); }, 3000),
                   "a click did not stop the sound");
     // No text, so no beep.
     E2E_CHECK(seamLog(run.folder).empty());
@@ -127,7 +95,7 @@ E2E_SCENARIO(alarm_sound_plays_until_clicked) {
 }
 
 E2E_SCENARIO(alarm_opens_programs) {
-    Run run;
+    Session run;
     // A document through the shell, a program with arguments through the command line.
     AlarmRecord document = hourly("");
     std::strcpy(document.programPath, "readme.txt");
@@ -136,10 +104,9 @@ E2E_SCENARIO(alarm_opens_programs) {
     std::strcpy(command.programPath, commandLine.c_str());
     AlarmRecord missing = hourly("");
     std::strcpy(missing.programPath, "no-such-program.exe --flag");
-    const AlarmRecord alarms[3] = {document, command, missing};
-    prepare(run, "alarm_program", alarms, 3);
+    prepare(run, "alarm_program", defaultSettings(), {document, command, missing});
     E2E_CHECK(writeBytes(run.folder + "\\readme.txt", "今天的计划\r\n"));
-    launch(run);
+    launch(run, kBeforeTheHour);
 
     std::string touched;
     E2E_CHECK_MSG(waitFor([&] { return readBytes(run.folder + "\\touched.txt", touched) && !touched.empty(); }, 8000),
@@ -157,22 +124,18 @@ E2E_SCENARIO(alarm_opens_programs) {
 
 namespace {
 
-HWND waitForCountdown(Run& run) {
-    HWND dialog = nullptr;
-    waitFor([&] { return (dialog = dialogWithItem(run.program.pid(), 1042)) != nullptr; }, 8000);
-    return dialog;
-}
+HWND waitForCountdown(const Session& run) { return waitDialog(run.pid(), 1042); }
 
-void startShutdownAlarm(Run& run, const char* name) {
+void startShutdownAlarm(Session& run, const char* name) {
     AlarmRecord alarm = hourly("");
     alarm.specialAction = 1;
-    startWithAlarms(run, name, &alarm, 1);
+    startWithAlarms(run, name, {alarm});
 }
 
 }  // namespace
 
 E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
-    Run run;
+    Session run;
     startShutdownAlarm(run, "countdown_cancel");
     HWND countdown = waitForCountdown(run);
     E2E_CHECK_MSG(countdown, "no countdown appeared");
@@ -199,7 +162,7 @@ E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
 }
 
 E2E_SCENARIO(shutdown_alarm_runs_on_ok) {
-    Run run;
+    Session run;
     startShutdownAlarm(run, "countdown_ok");
     HWND countdown = waitForCountdown(run);
     E2E_CHECK(countdown);
@@ -212,7 +175,7 @@ E2E_SCENARIO(shutdown_alarm_runs_on_ok) {
 }
 
 E2E_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
-    Run run;
+    Session run;
     startShutdownAlarm(run, "countdown_runs_out");
     HWND countdown = waitForCountdown(run);
     E2E_CHECK(countdown);
@@ -224,45 +187,38 @@ E2E_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
 }
 
 E2E_SCENARIO(power_commands_act_at_once) {
-    const std::string folder = scenarioFolder("power_menu");
-    E2E_CHECK(installProgram(folder));
-    Program program;
-    E2E_CHECK(program.start(folder));
-    HWND clock = program.clock();
-    E2E_CHECK(clock);
+    Session run;
+    prepare(run, "power_menu");
+    launch(run);
     for (int id = 32788; id <= 32793; ++id)
-        PostMessageA(clock, WM_COMMAND, id, 0);
-    E2E_CHECK(waitFor([&] { return seamLog(folder).size() == 6; }, 3000));
-    const auto log = seamLog(folder);
+        PostMessageA(run.clock, WM_COMMAND, id, 0);
+    E2E_CHECK(waitFor([&] { return seamLog(run.folder).size() == 6; }, 3000));
+    const auto log = seamLog(run.folder);
     const char* expected[] = {"screensaver", "power 1", "power 2", "power 3", "power 4", "power 5"};
     for (int i = 0; i < 6; ++i)
         E2E_CHECK_MSG(log[i] == expected[i], "recorded '" + log[i] + "'");
     // No countdown on the menu's path.
-    E2E_CHECK(!dialogWithItem(program.pid(), 1042, false));
-    PostMessageA(clock, WM_COMMAND, 57665, 0);
-    E2E_CHECK(program.waitExit(10000));
+    E2E_CHECK(!dialogWithItem(run.pid(), 1042, false));
+    exitProgram(run);
 }
 
 E2E_SCENARIO(memo_edit_reaches_note_file) {
-    Run run;
-    const AlarmRecord alarm = hourly("闹铃文字");
-    startWithAlarms(run, "memo_edit", &alarm, 1);
-    HWND memo = nullptr;
-    E2E_CHECK(waitFor([&] { return (memo = dialogWithItem(run.program.pid(), 1001)) != nullptr; }, 8000));
+    Session run;
+    startWithAlarms(run, "memo_edit", {hourly("闹铃文字")});
+    HWND memo = waitDialog(run.pid(), 1001);
+    E2E_CHECK(memo);
     HWND editor = GetDlgItem(memo, 1001);
     E2E_CHECK_MSG(!IsWindowEnabled(editor), "the memo starts in edit mode");
-    RECT r;
-    GetWindowRect(memo, &r);
     // Double-click to edit, click into the text, type at its end.
-    mouseDoubleClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const POINT m = centreOf(memo);
+    mouseDoubleClick(m.x, m.y);
     E2E_CHECK(waitFor([&] { return IsWindowEnabled(editor) != 0; }, 3000));
-    mouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    mouseClick(m.x, m.y);
     SendMessageA(editor, EM_SETSEL, -1, -1);
     typeText(" ok");
     // Clicking the clock ends editing.
-    RECT c;
-    GetWindowRect(run.clock, &c);
-    mouseClick((c.left + c.right) / 2, (c.top + c.bottom) / 2);
+    const POINT c = centreOf(run.clock);
+    mouseClick(c.x, c.y);
     E2E_CHECK_MSG(waitFor([&] { return !IsWindowEnabled(editor); }, 3000), "still editing");
     exitProgram(run);
     std::string saved;

@@ -1,7 +1,6 @@
 // The perpetual calendar opened from the clock: what it describes, browsing
 // with the boxes and the mouse, hiding, and alarms made by double-click.
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,28 +13,20 @@ using namespace e2e;
 
 const int kMonthBox = 1043, kGrid = 1045, kYearBox = 1046;
 
-struct Run {
-    std::string folder;
-    Program program;
-    HWND clock = nullptr;
+struct Run : Session {
     HWND calendar = nullptr;
 };
 
 void showCalendar(Run& run) {
     PostMessageA(run.clock, WM_COMMAND, 32774, 0);
-    E2E_CHECK_MSG(waitFor([&] { return (run.calendar = dialogWithItem(run.program.pid(), kGrid)) != nullptr; }, 5000),
-                  "the calendar did not show");
+    E2E_CHECK_MSG(run.calendar = waitDialog(run.pid(), kGrid, 5000), "the calendar did not show");
     sleepMs(300);  // let it settle before messages are sent to it
     E2E_CHECK(windowText(run.calendar) == "万年历");
 }
 
 void open(Run& run, const char* name, const char* at, const std::vector<AlarmRecord>& alarms = {}) {
-    run.folder = scenarioFolder(name);
-    E2E_CHECK(installProgram(run.folder));
-    E2E_CHECK(writeBytes(run.folder + "\\db.dat",
-                         dataFileBytes(defaultSettings(), alarms.data(), static_cast<int>(alarms.size()))));
-    E2E_CHECK(run.program.startAt(run.folder, at));
-    E2E_CHECK_MSG(run.clock = run.program.clock(), "no clock window appeared");
+    prepare(run, name, defaultSettings(), alarms);
+    launch(run, at);
     showCalendar(run);
 }
 
@@ -59,45 +50,16 @@ void pick(HWND calendar, int box, int index) {
     PostMessageA(calendar, WM_COMMAND, MAKEWPARAM(box, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-// The middle of a day cell: 52 x 25 pixels, below a 26-pixel header.
-POINT cell(HWND calendar, int row, int column) {
-    RECT grid;
-    GetWindowRect(GetDlgItem(calendar, kGrid), &grid);
-    return POINT{grid.left + 2 + 52 * column + 25, grid.top + 26 + 25 * row + 12};
-}
-
 void clickCell(HWND calendar, int row, int column, bool twice = false) {
-    const POINT p = cell(calendar, row, column);
+    const POINT p = dayCell(calendar, row, column);
     twice ? mouseDoubleClick(p.x, p.y) : mouseClick(p.x, p.y);
     sleepMs(300);
 }
 
-bool onlySelected(HWND dialog, int id, int index) {
-    HWND list = GetDlgItem(dialog, id);
-    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if ((SendMessageA(list, LB_GETSEL, i, 0) > 0) != (i == index))
-            return false;
-    return count > 0;
-}
-
-HWND editorOf(Run& run, DWORD milliseconds = 5000) {
-    HWND editor = nullptr;
-    waitFor([&] { return (editor = dialogWithItem(run.program.pid(), 1008)) != nullptr; }, milliseconds);
-    return editor;
-}
-
+// The alarms db.dat holds once the program has ended.
 std::vector<AlarmRecord> savedAlarms(Run& run) {
-    PostMessageA(run.clock, WM_COMMAND, 57665, 0);
-    E2E_CHECK(run.program.waitExit(10000));
-    std::string bytes;
-    E2E_CHECK(readBytes(run.folder + "\\db.dat", bytes));
-    const size_t head = sizeof(ClockSettings) + 4;
-    E2E_CHECK(bytes.size() >= head && (bytes.size() - head) % sizeof(AlarmRecord) == 0);
-    std::vector<AlarmRecord> alarms((bytes.size() - head) / sizeof(AlarmRecord));
-    if (!alarms.empty())
-        std::memcpy(alarms.data(), bytes.data() + head, alarms.size() * sizeof(AlarmRecord));
-    return alarms;
+    exitProgram(run);
+    return readDataFile(run.folder).alarms;
 }
 
 }  // namespace
@@ -109,11 +71,9 @@ E2E_SCENARIO(calendar_shows_and_browses) {
     CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
     E2E_CHECK(selection(cal, kYearBox) == 2020 - 1901 && selection(cal, kMonthBox) == 0);
     E2E_CHECK(SendMessageA(GetDlgItem(cal, kYearBox), CB_GETCOUNT, 0, 0) == 150);
-    RECT r;
-    GetWindowRect(cal, &r);
-    E2E_CHECK(std::abs((r.left + r.right) / 2 - screenWidth() / 2) <= 1);
+    E2E_CHECK(std::abs(centreOf(cal).x - screenWidth() / 2) <= 1);
     // Anyone may ask for the lines again with the private message.
-    SendMessageA(GetDlgItem(cal, 1044), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("stale"));
+    setText(cal, 1044, "stale");
     PostMessageA(cal, 0x7F4, 0, 0);
     CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
 
@@ -160,23 +120,23 @@ E2E_SCENARIO(calendar_double_click_adds_alarm) {
     HWND cal = run.calendar;
     // February 2020 begins on a Saturday: an empty cell makes no alarm.
     clickCell(cal, 0, 0, true);
-    E2E_CHECK(!editorOf(run, 1000));
+    E2E_CHECK(!waitDialog(run.pid(), 1008, 1000));
 
     // The 14th: row 2, column 5. Cancelled first, then confirmed.
     clickCell(cal, 2, 5, true);
-    HWND editor = editorOf(run);
+    HWND editor = waitDialog(run.pid(), 1008, 5000);
     E2E_CHECK_MSG(editor, "a double-click on a day did not open the editor");
     CHECK_LINES(cal, "2020年2月14日 星期五 | 正月廿一 (庚子年 戊寅月 丁亥日)    | 庚子(鼠)年");
-    E2E_CHECK(onlySelected(editor, 1008, 2020 - 2009) && onlySelected(editor, 1009, 1));
-    E2E_CHECK(onlySelected(editor, 1010, 13) && onlySelected(editor, 1012, 12));
-    E2E_CHECK(onlySelected(editor, 1011, -1));
+    E2E_CHECK(selected(editor, 1008) == Texts{"2020年"} && selected(editor, 1009) == Texts{"2月"});
+    E2E_CHECK(selected(editor, 1010) == Texts{"14日"} && selected(editor, 1012) == Texts{"12时"});
+    E2E_CHECK(selected(editor, 1011).empty() && SendDlgItemMessageA(editor, 1011, LB_GETCOUNT, 0, 0) == 7);
     PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
 
     clickCell(cal, 2, 5, true);
-    E2E_CHECK_MSG(editor = editorOf(run), "the second double-click did not open the editor");
+    E2E_CHECK_MSG(editor = waitDialog(run.pid(), 1008, 5000), "the second double-click did not open the editor");
     // The editor wants at least one action before it takes OK.
-    SendMessageA(GetDlgItem(editor, 1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("生日"));
+    setText(editor, 1016, "生日");
     PostMessageA(editor, WM_COMMAND, IDOK, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
 
@@ -190,26 +150,11 @@ E2E_SCENARIO(calendar_double_click_adds_alarm) {
 }
 
 E2E_SCENARIO(calendar_full_table_refuses_alarm) {
-    std::vector<AlarmRecord> alarms(kMaxAlarms, emptyAlarm());
-    for (auto& a : alarms) {
-        a.minute = 30;
-        a.repeatCount = 1;
-        a.intervalMinutes = 5;
-    }
     Run run;
-    open(run, "calendar_full", "2020-02-04 10:00:00", alarms);
+    open(run, "calendar_full", "2020-02-04 10:00:00", fullTable());
     clickCell(run.calendar, 1, 2, true);
-    HWND box = nullptr;
-    E2E_CHECK_MSG(waitFor([&] {
-                      box = nullptr;
-                      for (HWND h : windowsOfClass(run.program.pid(), "#32770"))
-                          if (IsWindowVisible(h) && itemText(h, 0xFFFF) == "达到最大闹铃数目了。")
-                              box = h;
-                      return box != nullptr;
-                  }, 4000),
-                  "no message for a full table");
-    E2E_CHECK(!dialogWithItem(run.program.pid(), 1008));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    E2E_CHECK(waitFor([&] { return !IsWindow(box); }, 3000));
+    const std::string message = answer(run.pid(), 4000);
+    E2E_CHECK_MSG(message == "达到最大闹铃数目了。", "for a full table: " + message);
+    E2E_CHECK(!dialogWithItem(run.pid(), 1008));
     E2E_CHECK(savedAlarms(run).size() == static_cast<size_t>(kMaxAlarms));
 }

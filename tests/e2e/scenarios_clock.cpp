@@ -10,33 +10,16 @@ namespace {
 
 using namespace e2e;
 
-struct Started {
-    Program program;
-    HWND clock = nullptr;
-};
-
 // Installs the program with these settings and starts it, at a chosen time
 // when one is given.
-void startWith(Started& s, const char* name, const ClockSettings& settings,
-               const char* localTime = nullptr, const AlarmRecord* alarms = nullptr, int count = 0) {
-    const std::string folder = scenarioFolder(name);
-    E2E_CHECK(installProgram(folder));
-    E2E_CHECK(writeBytes(folder + "\\db.dat", dataFileBytes(settings, alarms, count)));
-    E2E_CHECK(localTime ? s.program.startAt(folder, localTime) : s.program.start(folder));
-    s.clock = s.program.clock();
-    E2E_CHECK_MSG(s.clock, "no clock window appeared");
+void startWith(Session& s, const char* name, const ClockSettings& settings, const char* localTime = nullptr) {
+    prepare(s, name, settings);
+    launch(s, localTime);
 }
 
 SIZE windowSize(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
+    const RECT r = rectOf(h);
     return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
-RECT windowRect(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    return r;
 }
 
 void layered(HWND h, COLORREF* key, BYTE* alpha, DWORD* flags) {
@@ -51,7 +34,7 @@ void layered(HWND h, COLORREF* key, BYTE* alpha, DWORD* flags) {
 E2E_SCENARIO(clock_face_at_a_chosen_time) {
     ClockSettings s = defaultSettings();
     s.hour12 = 1;
-    Started run;
+    Session run;
     startWith(run, "face_12h", s, "2026-12-07 00:05:05");
     // The fake clock starts at 00:05:05 and runs on in real time.
     const std::string text = itemText(run.clock, 1000);
@@ -73,14 +56,13 @@ E2E_SCENARIO(clock_size_follows_font_and_marks) {
         s.fontSize = static_cast<int8_t>(cases[i].fontSize);
         std::strcpy(s.amMark, cases[i].am);
         std::strcpy(s.pmMark, cases[i].pm);
-        Started run;
+        Session run;
         startWith(run, "size", s);
         sizes[i] = windowSize(run.clock);
         if (i == 1)
             screenshot("clock-24h", run.clock);
         // The static fills the window.
-        RECT text;
-        GetWindowRect(GetDlgItem(run.clock, 1000), &text);
+        const RECT text = rectOf(GetDlgItem(run.clock, 1000));
         E2E_CHECK(text.right - text.left == sizes[i].cx && text.bottom - text.top == sizes[i].cy);
         PostMessageA(run.clock, WM_CLOSE, 0, 0);
         E2E_CHECK(run.program.waitExit(10000));
@@ -99,7 +81,7 @@ E2E_SCENARIO(tooltip_shows_lunar_date) {
         {"2023-06-22 10:00:00", "2023年6月22日 癸卯(兔)年五月初五 星期四"},
     };
     for (const auto& day : days) {
-        Started run;
+        Session run;
         startWith(run, "tooltip", defaultSettings(), day.time);
         HWND tip = nullptr;
         std::string text;
@@ -123,7 +105,7 @@ E2E_SCENARIO(transparency_and_hover) {
     s.posX = 400;
     s.posY = 300;
     mouseMoveTo(5, 5);
-    Started run;
+    Session run;
     startWith(run, "alpha", s);
     COLORREF key;
     BYTE alpha;
@@ -132,7 +114,7 @@ E2E_SCENARIO(transparency_and_hover) {
     layered(run.clock, &key, &alpha, &flags);
     E2E_CHECK_MSG(alpha == 15 && flags == LWA_ALPHA, "alpha " + std::to_string(alpha));
 
-    const RECT r = windowRect(run.clock);
+    const RECT r = rectOf(run.clock);
     mouseMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     mouseMoveTo((r.left + r.right) / 2 + 1, (r.top + r.bottom) / 2);
     E2E_CHECK_MSG(waitFor([&] { layered(run.clock, &key, &alpha, &flags); return alpha == 255; }, 3000),
@@ -147,7 +129,7 @@ E2E_SCENARIO(transparency_and_hover) {
     // Full transparency: the background colour becomes the colour key.
     s.fullTransparent = 1;
     s.backColor = 0x000000;
-    Started keyed;
+    Session keyed;
     startWith(keyed, "colour_key", s);
     layered(keyed.clock, &key, &alpha, &flags);
     E2E_CHECK(flags == LWA_COLORKEY && key == 0x000000);
@@ -158,11 +140,11 @@ E2E_SCENARIO(position_clamped_and_dragged) {
     ClockSettings s = defaultSettings();
     s.posX = 5000;
     s.posY = 4000;
-    Started run;
+    Session run;
     startWith(run, "clamp", s);
     const int screenW = screenWidth();
     const int screenH = screenHeight();
-    RECT r = windowRect(run.clock);
+    RECT r = rectOf(run.clock);
     // Pulled back so that the template-sized window ends at the screen's edge.
     E2E_CHECK_MSG(r.left < screenW - 20 && r.left > screenW - 200 && r.top < screenH - 5 &&
                       r.top > screenH - 100,
@@ -172,15 +154,10 @@ E2E_SCENARIO(position_clamped_and_dragged) {
     const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     const int toLeft = r.left - 500, toTop = r.top - 300;
     mouseDrag(x, y, x - 500, y - 300);
-    E2E_CHECK_MSG(waitFor([&] { r = windowRect(run.clock); return r.left == toLeft && r.top == toTop; }, 3000),
+    E2E_CHECK_MSG(waitFor([&] { r = rectOf(run.clock); return r.left == toLeft && r.top == toTop; }, 3000),
                   "after the drag the clock is at " + std::to_string(r.left) + "," + std::to_string(r.top));
-    PostMessageA(run.clock, WM_COMMAND, 57665, 0);
-    E2E_CHECK(run.program.waitExit(10000));
-    std::string saved;
-    const std::string folder = setup().workRoot + "\\clamp";
-    E2E_CHECK(readBytes(folder + "\\db.dat", saved));
-    ClockSettings back;
-    std::memcpy(&back, saved.data(), sizeof back);
+    exitProgram(run);
+    const ClockSettings back = readDataFile(run.folder).settings;
     E2E_CHECK_MSG(back.posX == toLeft && back.posY == toTop,
                   "saved " + std::to_string(back.posX) + "," + std::to_string(back.posY));
 }

@@ -11,7 +11,6 @@
 namespace {
 
 using namespace e2e;
-using Texts = std::vector<std::string>;
 
 // Monday evening, 25 seconds before 22:59: time enough to set everything up
 // (6 s on an idle machine, 11 s on a loaded one) before the alarm made by
@@ -20,38 +19,13 @@ const char kStart[] = "2026-12-07 22:58:35";
 // The next evening's restart: nothing in the table is due around it.
 const char kRestart[] = "2026-12-08 20:30:00";
 
-const int kClockFace = 1000, kMemoText = 1001, kListView = 1006, kFileName = 1148;
+const int kClockFace = 1000, kMemoText = 1001, kListView = 1006;
 const char kTeaText[] = "喝杯茶";
 const char kPartyText[] = "圣诞晚会";
-const LRESULT kModePlaying = 526;
 
-struct Day {
-    std::string folder;
-    Program program;
-    HWND clock = nullptr;
-    DWORD pid() { return program.pid(); }
-};
-
-std::string face(Day& d) { return itemText(d.clock, kClockFace); }
+std::string face(const Session& d) { return itemText(d.clock, kClockFace); }
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
-
-RECT rectOf(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    return r;
-}
-
-POINT centreOf(HWND h) {
-    const RECT r = rectOf(h);
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-HWND waitDialog(Day& d, int id, DWORD milliseconds = 8000) {
-    HWND h = nullptr;
-    waitFor([&] { return (h = dialogWithItem(d.pid(), id)) != nullptr; }, milliseconds);
-    return h;
-}
 
 // A modeless window closed by its close button: hidden, not destroyed.
 void waitHidden(HWND h, const char* what) {
@@ -60,223 +34,22 @@ void waitHidden(HWND h, const char* what) {
 
 // The context menu as a user opens it: a right-click on the clock, then the
 // arrow keys (downs from the top, then optionally into a submenu) and Enter.
-void menuCommand(Day& d, int downs, int subDowns = -1) {
+void menuCommand(const Session& d, int downs, int subDowns = -1) {
     const POINT c = centreOf(d.clock);
     mouseClick(c.x, c.y, true);
-    HWND menu = nullptr;
-    E2E_CHECK_MSG(waitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); },
-                          4000),
-                  "no context menu");
-    for (int i = 0; i < downs; ++i) {
-        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-        sleepMs(80);
-    }
-    if (subDowns >= 0) {
-        // Right opens the submenu on its first entry.
-        PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0);
-        sleepMs(300);
-        for (int i = 0; i < subDowns; ++i) {
-            PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-            sleepMs(80);
-        }
-    }
-    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    E2E_CHECK_MSG(waitFor([&] {
-                      HWND m = FindWindowA("#32768", nullptr);
-                      return !m || !IsWindowVisible(m);
-                  }, 4000),
-                  "the context menu stayed open");
+    HWND menu = waitMenu();
+    E2E_CHECK_MSG(menu, "no context menu");
+    chooseMenuItem(menu, downs, subDowns);
 }
 
 // Menu positions (no Tavrel.exe in the folder, so no time-sync entry).
 const int kMenuOptions = 1, kMenuList = 2, kMenuQuick = 4, kMenuCalendar = 5, kMenuMemo = 6, kMenuExit = 9;
 
-void click(HWND dialog, int id) {
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-    sleepMs(300);
-}
-
-void setText(HWND dialog, int id, const char* text) {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-// A list box's selected entries (W call: Wine's A one returns UTF-16 across processes).
-Texts selected(HWND dialog, int id) {
-    HWND list = GetDlgItem(dialog, id);
-    Texts texts;
-    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
-        wchar_t wide[64] = {};
-        char text[128] = {};
-        if (SendMessageA(list, LB_GETSEL, i, 0) > 0 && SendMessageW(list, LB_GETTEXT, i, (LPARAM)wide) > 0 &&
-            WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr))
-            texts.push_back(text);
-    }
-    return texts;
-}
-
-// List-view messages carrying pointers need their structures in the
-// program's own memory: Wine does not marshal them.
-class RemoteBlock {
-public:
-    RemoteBlock(HWND window, size_t size) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process_)
-            base_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~RemoteBlock() {
-        if (base_)
-            VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-        if (process_)
-            CloseHandle(process_);
-    }
-    char* at(size_t offset) const { return base_ + offset; }
-    bool put(size_t offset, const void* p, size_t n) const {
-        return base_ && WriteProcessMemory(process_, base_ + offset, p, n, nullptr);
-    }
-    bool get(size_t offset, void* p, size_t n) const {
-        return base_ && ReadProcessMemory(process_, base_ + offset, p, n, nullptr);
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    char* base_ = nullptr;
-};
-
-int rowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::string cell(HWND view, int row, int column) {
-    RemoteBlock block(view, sizeof(LVITEMA) + 512);
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = block.at(sizeof item);
-    item.cchTextMax = 512;
-    const char zero = 0;
-    if (!block.put(0, &item, sizeof item) || !block.put(sizeof item, &zero, 1))
-        return "<no remote memory>";
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
-                        3000, &ignored);
-    char text[513] = {};
-    block.get(sizeof item, text, 512);
-    return text;
-}
-
-// One list column, rows joined by "|".
-std::string column(HWND view, int col) {
-    std::string cells;
-    for (int i = 0; i < rowCount(view); ++i)
-        cells += (i ? "|" : "") + cell(view, i, col);
-    return cells;
-}
-
-void selectRows(HWND view, const std::vector<int>& rows) {
-    RemoteBlock block(view, sizeof(LVITEMA));
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    E2E_CHECK(block.put(0, &item, sizeof item));
-    for (int row : rows)
-        SendMessageA(view, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(block.at(0)));
-}
-
-void press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-// A message box of the program (static 0xFFFF), or null.
-HWND messageBox(Day& d) {
-    for (HWND h : windowsOfClass(d.pid(), "#32770"))
-        if (IsWindowVisible(h) && GetDlgItem(h, 0xFFFF))
-            return h;
-    return nullptr;
-}
-
-// Reads the message shown, then dismisses it.
-std::string answer(Day& d) {
-    HWND box = nullptr;
-    if (!waitFor([&] { return (box = messageBox(d)) != nullptr; }, 5000))
-        return "<no message>";
-    const std::string text = itemText(box, 0xFFFF);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    waitFor([&] { return !IsWindow(box); }, 3000);
-    return text;
-}
-
-// Presses a list button that opens a file dialog and names the file in it.
-void chooseFile(Day& d, HWND list, int button, const std::string& path) {
-    press(list, button);
-    HWND dialog = nullptr;
-    E2E_CHECK_MSG(waitFor([&] { return (dialog = dialogWithItem(d.pid(), kFileName)) != nullptr; }, 10000),
-                  "no file dialog");
-    SendMessageA(GetDlgItem(dialog, kFileName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 5000), "the file dialog stayed open");
-}
-
-struct Saved {
-    ClockSettings settings = {};
-    std::vector<AlarmRecord> alarms;
-};
-
-bool parseDataFile(const std::string& folder, Saved& s, std::string& problem) {
-    std::string bytes;
-    if (!readBytes(folder + "\\db.dat", bytes)) {
-        problem = "no db.dat";
-        return false;
-    }
-    int32_t n = -1;
-    if (bytes.size() >= 736)
-        std::memcpy(&n, bytes.data() + 732, 4);
-    if (n < 0 || bytes.size() != 736 + 848u * n) {
-        problem = "db.dat: count " + std::to_string(n) + ", " + std::to_string(bytes.size()) + " bytes";
-        return false;
-    }
-    std::memcpy(&s.settings, bytes.data(), sizeof s.settings);
-    s.alarms.resize(n);
-    if (n > 0)
-        std::memcpy(s.alarms.data(), bytes.data() + 736, 848u * n);
-    return true;
-}
-
-Saved readDataFile(const std::string& folder) {
-    Saved s;
-    std::string problem;
-    E2E_CHECK_MSG(parseDataFile(folder, s, problem), problem);
-    return s;
-}
-
-// A modal dialog of the program has been destroyed, and the command that ran
-// it (with its save) has returned: the clock's thread answers a sent message
-// only once it is back in its message loop. Reading db.dat only then matters:
-// a reader holding the file open makes the program's save fail.
-void waitClosed(Day& d, HWND dialog, const char* what) {
-    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 5000), std::string(what) + " stayed open");
-    DWORD_PTR ignored;
-    E2E_CHECK_MSG(SendMessageTimeoutA(d.clock, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored),
-                  std::string("the clock did not answer after ") + what);
-}
-
-void launch(Day& d, const char* at) {
-    E2E_CHECK(d.program.startAt(d.folder, at));
-    E2E_CHECK_MSG(d.clock = d.program.clock(), "no clock window appeared");
-}
-
-// The cell of a day in the calendar grid: 52 x 25 pixels below a 26-pixel header.
-POINT dayCell(HWND calendar, int row, int col) {
-    const RECT grid = rectOf(GetDlgItem(calendar, 1045));
-    return POINT{grid.left + 2 + 52 * col + 25, grid.top + 26 + 25 * row + 12};
-}
-
 }  // namespace
 
 E2E_SCENARIO(day_in_the_life) {
-    Day d;
-    d.folder = scenarioFolder("day_in_the_life");
-    E2E_CHECK(installProgram(d.folder));
+    Session d;
+    prepare(d, "day_in_the_life");
     // The user keeps a tone beside the program for the evening alarm.
     E2E_CHECK(writeBytes(d.folder + "\\tone.wav", toneWav(6)));
     mouseMoveTo(5, 5);
@@ -286,7 +59,7 @@ E2E_SCENARIO(day_in_the_life) {
 
     // Options: the 12-hour dial and no lead time for new alarms.
     menuCommand(d, kMenuOptions);
-    HWND options = waitDialog(d, 1063);
+    HWND options = waitDialog(d.pid(), 1063);
     E2E_CHECK_MSG(options, "the options dialog did not open");
     E2E_CHECK(windowText(options) == "选项");
     E2E_CHECK(!checked(options, 1041) && itemText(options, 1005) == "5分钟");
@@ -301,13 +74,13 @@ E2E_SCENARIO(day_in_the_life) {
                       return startsWith(shown, "10:58:") && shown.size() == 10 && shown.substr(8) == "pm";
                   }, 3000),
                   "after the options the face shows '" + shown + "'");
-    Saved saved = readDataFile(d.folder);
+    DataFile saved = readDataFile(d.folder);
     E2E_CHECK(saved.settings.hour12 == 1 && saved.settings.quickLead == 0 && saved.alarms.empty());
 
     // A double-click on the clock: a new alarm for the next minute, 22:59.
     POINT c = centreOf(d.clock);
     mouseDoubleClick(c.x, c.y);
-    HWND editor = waitDialog(d, 1008);
+    HWND editor = waitDialog(d.pid(), 1008);
     E2E_CHECK_MSG(editor, "a double-click did not open the editor");
     E2E_CHECK(windowText(editor) == "闹铃");
     E2E_CHECK(selected(editor, 1008) == Texts{"2026年"} && selected(editor, 1009) == Texts{"12月"});
@@ -331,7 +104,7 @@ E2E_SCENARIO(day_in_the_life) {
 
     // The calendar: a double-click on Christmas makes an alarm at its noon.
     menuCommand(d, kMenuCalendar);
-    HWND calendar = waitDialog(d, 1045);
+    HWND calendar = waitDialog(d.pid(), 1045);
     E2E_CHECK_MSG(calendar, "the calendar did not open");
     sleepMs(300);
     E2E_CHECK(windowText(calendar) == "万年历");
@@ -340,7 +113,7 @@ E2E_SCENARIO(day_in_the_life) {
     // December 2026 begins on a Tuesday: the 25th is row 3, column 5.
     const POINT christmas = dayCell(calendar, 3, 5);
     mouseDoubleClick(christmas.x, christmas.y);
-    editor = waitDialog(d, 1008);
+    editor = waitDialog(d.pid(), 1008);
     E2E_CHECK_MSG(editor, "a double-click on a day did not open the editor");
     E2E_CHECK(startsWith(itemText(calendar, 1044), "2026年12月25日 星期五"));
     E2E_CHECK(selected(editor, 1008) == Texts{"2026年"} && selected(editor, 1009) == Texts{"12月"});
@@ -355,30 +128,30 @@ E2E_SCENARIO(day_in_the_life) {
     waitHidden(calendar, "the calendar");
 
     // 22:59:00: the alarm rings, its text becomes the memo's last line.
-    HWND mci = FindWindowExA(d.clock, nullptr, "MCIWndClass", nullptr);
+    HWND mci = mciWindowOf(d.clock);
     E2E_CHECK(mci);
     shown = face(d);
     E2E_CHECK_MSG(startsWith(shown, "10:58:"), "set-up took too long, the face shows " + shown);
-    E2E_CHECK(!dialogWithItem(d.pid(), kMemoText) && SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying);
-    HWND memo = waitDialog(d, kMemoText, 40000);
+    E2E_CHECK(!dialogWithItem(d.pid(), kMemoText) && !soundPlaying(mci));
+    HWND memo = waitDialog(d.pid(), kMemoText, 40000);
     shown = face(d);
     E2E_CHECK_MSG(memo, "the alarm did not ring");
     E2E_CHECK_MSG(startsWith(shown, "10:59:0"), "rang with the face at " + shown);
     std::string memoText;
     E2E_CHECK_MSG(waitFor([&] { return (memoText = itemText(memo, kMemoText)) == kTeaText; }, 3000),
                   "the memo reads '" + memoText + "'");
-    E2E_CHECK_MSG(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying; }, 3000),
+    E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 3000),
                   "the tone does not play");
     // A click on the clock silences it.
     c = centreOf(d.clock);
     mouseClick(c.x, c.y);
-    E2E_CHECK(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying; }, 3000));
+    E2E_CHECK(waitFor([&] { return !soundPlaying(mci); }, 3000));
     // With a sound of its own the alarm does not beep.
     E2E_CHECK(seamLog(d.folder).empty());
 
     // The list holds the three alarms, the quick one temporary.
     menuCommand(d, kMenuList);
-    HWND list = waitDialog(d, 1037);
+    HWND list = waitDialog(d.pid(), 1037);
     E2E_CHECK_MSG(list, "the alarm list did not open");
     HWND view = GetDlgItem(list, kListView);
     E2E_CHECK(windowText(list) == "闹铃设置");
@@ -390,8 +163,8 @@ E2E_SCENARIO(day_in_the_life) {
 
     // Export everything, delete everything, import it again.
     const std::string file = d.folder + "\\my-alarms.bin";
-    chooseFile(d, list, 1035, file);
-    E2E_CHECK(answer(d) == "导出成功。");
+    chooseFile(d.pid(), list, 1035, file);
+    E2E_CHECK(answer(d.pid()) == "导出成功。");
     std::string exported;
     E2E_CHECK(readBytes(file, exported));
     E2E_CHECK_MSG(exported.size() == 4 + 3 * 848u, "export of " + std::to_string(exported.size()) + " bytes");
@@ -399,10 +172,10 @@ E2E_SCENARIO(day_in_the_life) {
     selectRows(view, {0, 1, 2});
     press(list, 1009);
     E2E_CHECK(waitFor([&] { return rowCount(view) == 0; }, 3000));
-    chooseFile(d, list, 1036, file);
+    chooseFile(d.pid(), list, 1036, file);
     E2E_CHECK(waitFor([&] { return rowCount(view) == 3; }, 3000));
     sleepMs(300);
-    E2E_CHECK_MSG(!messageBox(d), "an import that worked showed a message");
+    E2E_CHECK_MSG(!messageBox(d.pid(), 0), "an import that worked showed a message");
     E2E_CHECK(column(view, 1) == times && column(view, 3) == texts && column(view, 6) == "否|是|否");
     PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
     waitClosed(d, list, "the alarm list");
@@ -436,13 +209,13 @@ E2E_SCENARIO(day_in_the_life) {
     E2E_CHECK_MSG(note == kTeaText, "note.txt holds '" + note + "'");
 
     // The next evening: the same dial, the two alarms, the memo.
-    Day next;
+    Session next;
     next.folder = d.folder;
     launch(next, kRestart);
     E2E_CHECK_MSG(startsWith(face(next), " 8:30:") && face(next).substr(8) == "pm",
                   "face after restart '" + face(next) + "'");
     menuCommand(next, kMenuList);
-    list = waitDialog(next, 1037);
+    list = waitDialog(next.pid(), 1037);
     E2E_CHECK_MSG(list, "the alarm list did not open after the restart");
     view = GetDlgItem(list, kListView);
     E2E_CHECK(column(view, 0) == "1|2");
@@ -451,13 +224,13 @@ E2E_SCENARIO(day_in_the_life) {
     PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
     waitClosed(next, list, "the alarm list");
     menuCommand(next, kMenuMemo);
-    memo = waitDialog(next, kMemoText);
+    memo = waitDialog(next.pid(), kMemoText);
     E2E_CHECK_MSG(memo, "the memo did not open");
     E2E_CHECK_MSG(waitFor([&] { return (memoText = itemText(memo, kMemoText)) == kTeaText; }, 3000),
                   "the memo reads '" + memoText + "' after the restart");
     menuCommand(next, kMenuExit);
     E2E_CHECK(next.program.waitExit(10000));
-    const Saved again = readDataFile(next.folder);
+    const DataFile again = readDataFile(next.folder);
     E2E_CHECK(again.alarms.size() == 2 && std::memcmp(again.alarms.data(), saved.alarms.data(), 2 * 848) == 0);
     E2E_CHECK(readBytes(next.folder + "\\note.txt", note) && note == kTeaText);
 }

@@ -11,29 +11,11 @@ namespace {
 
 using namespace e2e;
 
-struct Run {
-    std::string folder;
-    Program program;
-    HWND clock = nullptr;
-};
-
-void start(Run& r, const char* name) {
-    r.folder = scenarioFolder(name);
-    E2E_CHECK(installProgram(r.folder) &&
-              writeBytes(r.folder + "\\db.dat", dataFileBytes(defaultSettings(), nullptr, 0)));
-    E2E_CHECK(r.program.start(r.folder) && (r.clock = r.program.clock()) != nullptr);
-}
-
-HWND openOptions(Run& r) {
+HWND openOptions(const Session& r) {
     PostMessageA(r.clock, WM_COMMAND, 32771, 0);
-    HWND d = nullptr;
-    E2E_CHECK(waitFor([&] { return (d = dialogWithItem(r.program.pid(), 1063)) != nullptr; }, 8000));
+    HWND d = waitDialog(r.pid(), 1063);
+    E2E_CHECK(d);
     return d;
-}
-
-void click(HWND dialog, int id) {
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-    sleepMs(300);
 }
 
 // Presses OK or Cancel and waits for the dialog to go.
@@ -42,31 +24,13 @@ void close(HWND dialog, int id) {
     E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 3000), "the dialog stays open");
 }
 
-void setText(HWND dialog, int id, const std::string& text) {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 // Waits for the program's message box with this text and closes it.
-void expectMessage(Run& r, const char* text) {
-    HWND box = nullptr;
-    E2E_CHECK_MSG(waitFor([&] {
-                      for (HWND h : windowsOfClass(r.program.pid(), "#32770"))
-                          if (IsWindowVisible(h) && windowText(h) == "Zentar" && itemText(h, 0xFFFF) == text)
-                              box = h;
-                      return box != nullptr;
-                  }, 3000),
-                  std::string("no message ") + text);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    E2E_CHECK(waitFor([&] { return !IsWindow(box); }, 3000));
+void expectMessage(const Session& r, const char* text) {
+    const std::string shown = answer(r.pid(), 3000);
+    E2E_CHECK_MSG(shown == text, std::string("no message ") + text + ", but " + shown);
 }
 
-ClockSettings saved(const Run& r) {
-    std::string bytes;
-    ClockSettings s = {};
-    E2E_CHECK(readBytes(r.folder + "\\db.dat", bytes) && bytes.size() >= sizeof s);
-    std::memcpy(&s, bytes.data(), sizeof s);
-    return s;
-}
+ClockSettings saved(const Session& r) { return readDataFile(r.folder).settings; }
 
 }  // namespace
 
@@ -89,10 +53,9 @@ std::string runValue() {
 
 E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     mouseMoveTo(5, 5);
-    Run r;
-    start(r, "options_ok");
-    RECT before, after, swatch;
-    GetWindowRect(r.clock, &before);
+    Session r;
+    startDefault(r, "options_ok");
+    const RECT before = rectOf(r.clock);
     HWND d = openOptions(r), colour = nullptr;
     screenshot("options", d);
     sleepMs(1500);  // the picture is taken in the background
@@ -104,8 +67,8 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     E2E_CHECK(waitFor([&] { return IsWindowVisible(GetDlgItem(d, 1033)) != 0; }, 2000));
 
     // A colour picked from the swatch stays even when the dialog is cancelled.
-    GetWindowRect(GetDlgItem(d, 1031), &swatch);
-    mouseClick((swatch.left + swatch.right) / 2, (swatch.top + swatch.bottom) / 2);
+    const POINT swatch = centreOf(GetDlgItem(d, 1031));
+    mouseClick(swatch.x, swatch.y);
     E2E_CHECK(waitFor([&] { return (colour = FindWindowA("#32770", "颜色")) != nullptr; }, 5000));
     setText(colour, 706, "255");
     setText(colour, 707, "0");
@@ -142,7 +105,7 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
         const std::string text = itemText(r.clock, 1000);
         return text.size() > 4 && (text.find("上午") == text.size() - 4 || text.find("下午") == text.size() - 4);
     }, 3000));
-    GetWindowRect(r.clock, &after);
+    const RECT after = rectOf(r.clock);
     E2E_CHECK(after.bottom - after.top > (before.bottom - before.top) * 3 / 2);
     COLORREF key = 0;
     BYTE alpha = 0;
@@ -157,15 +120,6 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
 }
 
 namespace {
-
-// Item texts through the W function: Wine hands the A one UTF-16 across processes.
-std::string comboItem(HWND combo, int index) {
-    wchar_t wide[128] = {};
-    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide));
-    char text[256] = {};
-    WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
 
 int recentCount(HWND combo) {
     int n = 0;
@@ -184,10 +138,10 @@ HWND visibleOfClass(DWORD pid, const char* className) {
 }  // namespace
 
 E2E_SCENARIO(options_font_picker) {
-    Run r;
-    start(r, "options_font");
+    Session r;
+    startDefault(r, "options_font");
     HWND d = openOptions(r), combo = GetDlgItem(d, 1039), preview = nullptr;
-    const DWORD pid = r.program.pid();
+    const DWORD pid = r.pid();
     std::vector<std::string> faces;
     for (int i = 0, n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)); i < n; ++i)
         faces.push_back(comboItem(combo, i));
@@ -234,10 +188,9 @@ E2E_SCENARIO(options_font_picker) {
     E2E_CHECK(waitFor([&] { return visibleOfClass(pid, "ZentarFontPreview") != nullptr; }, 1500));
     close();
     // A name that is no face is put back when the field loses the focus.
-    RECT size;
-    GetWindowRect(GetDlgItem(d, 1036), &size);
+    const POINT size = centreOf(GetDlgItem(d, 1036));
     HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
-    mouseClick((size.left + size.right) / 2, (size.top + size.bottom) / 2);
+    mouseClick(size.x, size.y);
     mouseClick(box.left + 10, (box.top + box.bottom) / 2);
     // The last letters typed: typing is what clears the list's selection
     // (Wine skips the first change after a pick).
@@ -246,6 +199,6 @@ E2E_SCENARIO(options_font_picker) {
     typeText("ce");
     E2E_CHECK(waitFor([&] { return windowText(combo) == "NoSuchFace"; }, 2000) &&
               SendMessageA(combo, CB_GETCURSEL, 0, 0) == CB_ERR);
-    mouseClick((size.left + size.right) / 2, (size.top + size.bottom) / 2);
+    mouseClick(size.x, size.y);
     E2E_CHECK(waitFor([&] { return windowText(combo) == faces[5]; }, 2000));
 }

@@ -18,25 +18,6 @@ namespace {
 
 using namespace e2e;
 
-const LRESULT kModePlaying = 526;
-
-HWND mciWindowOf(HWND clock) { return FindWindowExA(clock, nullptr, "MCIWndClass", nullptr); }
-
-// The files of a folder, with their dates.
-std::vector<WIN32_FIND_DATAA> filesIn(const std::string& folder) {
-    std::vector<WIN32_FIND_DATAA> files;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE)
-        return files;
-    do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files.push_back(found);
-    while (FindNextFileA(h, &found));
-    FindClose(h);
-    return files;
-}
-
 // The data files are dated back before each start while no program runs; a
 // completed save puts a freshly written file in their place. (Nothing here
 // opens a data file while the program runs: an open handle makes Wine refuse
@@ -244,23 +225,21 @@ E2E_SCENARIO(automatic_chime_plays_release_sound) {
     E2E_CHECK((static_cast<unsigned char>(bytes[0]) == 0xFF && (bytes[1] & 0xE6) == 0xE2) ||
               bytes.compare(0, 3, "ID3") == 0);
 
-    const std::string folder = scenarioFolder("automatic_chime");
-    E2E_CHECK(installProgram(folder));
-    E2E_CHECK(writeBytes(folder + "\\notify.mp3", bytes));
-    Program program;
-    E2E_CHECK(program.startAt(folder, "2026-12-07 11:54:52"));
-    HWND clock = program.clock();
-    E2E_CHECK_MSG(clock, "no clock window appeared");
+    Session run;
+    prepare(run, "automatic_chime");
+    E2E_CHECK(writeBytes(run.folder + "\\notify.mp3", bytes));
+    launch(run, "2026-12-07 11:54:52");
+    HWND clock = run.clock;
     HWND mci = mciWindowOf(clock);
     E2E_CHECK_MSG(mci, "no MCI window");
 
     const std::string before = itemText(clock, 1000);
     E2E_CHECK_MSG(before.compare(0, 5, "11:54") == 0, "the clock shows '" + before + "'");
-    E2E_CHECK(SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) != kModePlaying);
+    E2E_CHECK(!soundPlaying(mci));
     std::string face;
     E2E_CHECK_MSG(waitFor([&] {
                       face = itemText(clock, 1000);
-                      return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying;
+                      return soundPlaying(mci);
                   }, 15000),
                   "the chime did not play; the clock shows '" + itemText(clock, 1000) + "'");
     E2E_CHECK_MSG(face.compare(0, 6, "11:55:") == 0, "the chime started at '" + face + "'");
@@ -269,9 +248,8 @@ E2E_SCENARIO(automatic_chime_plays_release_sound) {
     E2E_CHECK_MSG(length >= 1900 && length <= 2200, "the chime lasts " + std::to_string(length));
     sleepMs(1500);  // the runner records what reaches the audio device
     // Only the sound: no beep, no power action.
-    E2E_CHECK(seamLog(folder).empty());
-    PostMessageA(clock, WM_COMMAND, 57665, 0);
-    E2E_CHECK(program.waitExit(10000));
+    E2E_CHECK(seamLog(run.folder).empty());
+    exitProgram(run);
 }
 
 namespace {
@@ -444,10 +422,9 @@ E2E_SCENARIO(soak_ten_minutes) {
         const std::string at = " at minute " + std::to_string(minute) + " (firing " +
                                std::to_string(firedMinutes.size()) + ")";
 
-        E2E_CHECK_MSG(waitFor([&] { return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying; }, 5000),
+        E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 5000),
                       "no sound" + at);
-        E2E_CHECK_MSG(waitFor([&] { return (memo = dialogWithItem(program.pid(), 1001)) != nullptr; }, 5000),
-                      "no memo" + at);
+        E2E_CHECK_MSG(memo = waitDialog(program.pid(), 1001, 5000), "no memo" + at);
         const std::string expected = joinLines(memoLines);
         std::string shown;
         E2E_CHECK_MSG(waitFor([&] { return (shown = itemText(memo, 1001)) == expected; }, 5000),

@@ -1,6 +1,7 @@
 // Start-up, single instance and every way the program ends.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "alarm/schedule.h"
 #include "clock/clocktext.h"
@@ -10,13 +11,6 @@
 namespace {
 
 using namespace e2e;
-
-const int kSettingsSize = sizeof(ClockSettings);
-const int kRecordSize = sizeof(AlarmRecord);
-
-std::string dataFile(const ClockSettings& s, const AlarmRecord* records, int32_t count) {
-    return dataFileBytes(s, records, count);
-}
 
 AlarmRecord alarm(int minute, const char* text, bool temporary) {
     AlarmRecord r = emptyAlarm();
@@ -47,21 +41,13 @@ bool showsCurrentTime(HWND clock, std::string* shown) {
     return false;
 }
 
-int32_t s32At(const std::string& bytes, size_t offset) {
-    int32_t v = 0;
-    std::memcpy(&v, bytes.data() + offset, 4);
-    return v;
-}
-
 }  // namespace
 
 E2E_SCENARIO(clock_starts_in_empty_folder) {
-    const std::string folder = scenarioFolder("empty_folder");
-    E2E_CHECK(installProgram(folder));
-    Program zentar;
-    E2E_CHECK(zentar.start(folder));
-    HWND clock = zentar.clock();
-    E2E_CHECK_MSG(clock, "no clock window appeared");
+    Session zentar;
+    prepare(zentar, "empty_folder");
+    launch(zentar);
+    HWND clock = zentar.clock;
 
     const LONG style = GetWindowLongA(clock, GWL_STYLE);
     const LONG exStyle = GetWindowLongA(clock, GWL_EXSTYLE);
@@ -77,23 +63,20 @@ E2E_SCENARIO(clock_starts_in_empty_folder) {
     E2E_CHECK(waitFor([&] { return itemText(clock, 1000) != first; }, 2500));
     E2E_CHECK_MSG(showsCurrentTime(clock, &later), "clock shows '" + later + "'");
 
-    PostMessageA(clock, WM_COMMAND, 57665, 0);
-    E2E_CHECK(zentar.waitExit(10000));
+    exitProgram(zentar);
     // An empty folder gets both files on the way out.
-    E2E_CHECK(fileExists(folder + "\\db.dat"));
-    E2E_CHECK(fileExists(folder + "\\note.txt"));
+    E2E_CHECK(fileExists(zentar.folder + "\\db.dat"));
+    E2E_CHECK(fileExists(zentar.folder + "\\note.txt"));
 }
 
 E2E_SCENARIO(second_copy_exits_silently) {
-    const std::string folder = scenarioFolder("second_copy");
-    E2E_CHECK(installProgram(folder));
-    Program first;
-    E2E_CHECK(first.start(folder));
-    HWND clock = first.clock();
-    E2E_CHECK(clock);
+    Session first;
+    prepare(first, "second_copy");
+    launch(first);
+    HWND clock = first.clock;
 
     Program second;
-    E2E_CHECK(second.start(folder));
+    E2E_CHECK(second.start(first.folder));
     bool showedWindow = false;
     const bool ended = waitFor(
         [&] {
@@ -108,11 +91,11 @@ E2E_SCENARIO(second_copy_exits_silently) {
     E2E_CHECK(!showedWindow);
 
     // The first copy is unaffected and still ticking.
-    E2E_CHECK(first.running());
+    E2E_CHECK(first.program.running());
     const std::string before = itemText(clock, 1000);
     E2E_CHECK(waitFor([&] { return itemText(clock, 1000) != before; }, 2500));
     PostMessageA(clock, WM_CLOSE, 0, 0);
-    E2E_CHECK(first.waitExit(10000));
+    E2E_CHECK(first.program.waitExit(10000));
 }
 
 namespace {
@@ -120,17 +103,14 @@ namespace {
 enum class Ending { ExitCommand, Close, EndSessionTrue, EndSessionFalse };
 
 void endAndCheckFiles(const char* name, Ending ending) {
-    const std::string folder = scenarioFolder(name);
-    E2E_CHECK(installProgram(folder));
-    AlarmRecord records[1] = {alarm(30, "早会", false)};
-    E2E_CHECK(writeBytes(folder + "\\db.dat", dataFile(defaultSettings(), records, 1)));
-    const std::string memo = "备忘：买牛奶\r\n第二行";
+    Session s;
+    const AlarmRecord record = alarm(30, "早会", false);
+    prepare(s, name, defaultSettings(), {record});
+    const std::string folder = s.folder, memo = "备忘：买牛奶\r\n第二行";
     E2E_CHECK(writeBytes(folder + "\\note.txt", memo));
-
-    Program zentar;
-    E2E_CHECK(zentar.start(folder));
-    HWND clock = zentar.clock();
-    E2E_CHECK(clock);
+    launch(s);
+    Program& zentar = s.program;
+    HWND clock = s.clock;
     DeleteFileA((folder + "\\db.dat").c_str());
     DeleteFileA((folder + "\\note.txt").c_str());
     SetWindowPos(clock, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -155,15 +135,11 @@ void endAndCheckFiles(const char* name, Ending ending) {
     }
     }
 
-    std::string saved, savedMemo;
-    E2E_CHECK_MSG(readBytes(folder + "\\db.dat", saved), "db.dat was not written");
+    const DataFile saved = readDataFile(folder);
+    std::string savedMemo;
     E2E_CHECK(readBytes(folder + "\\note.txt", savedMemo));
-    E2E_CHECK(saved.size() == size_t(kSettingsSize + 4 + kRecordSize));
-    E2E_CHECK(s32At(saved, offsetof(ClockSettings, posX)) == 123);
-    E2E_CHECK(s32At(saved, offsetof(ClockSettings, posY)) == 77);
-    E2E_CHECK(s32At(saved, kSettingsSize) == 1);
-    E2E_CHECK(saved.compare(kSettingsSize + 4, kRecordSize,
-                            reinterpret_cast<const char*>(&records[0]), kRecordSize) == 0);
+    E2E_CHECK(saved.settings.posX == 123 && saved.settings.posY == 77);
+    E2E_CHECK(saved.alarms.size() == 1 && std::memcmp(&saved.alarms[0], &record, sizeof record) == 0);
     E2E_CHECK(savedMemo == memo);
 
     if (zentar.running()) {  // the session did not really end: the clock lives on
@@ -172,15 +148,7 @@ void endAndCheckFiles(const char* name, Ending ending) {
         E2E_CHECK(zentar.waitExit(10000));
     }
     // No temporary file is left beside the data.
-    WIN32_FIND_DATAA found;
-    int files = 0;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ++files;
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-    E2E_CHECK_MSG(files == 3, "stray files beside the program");
+    E2E_CHECK_MSG(filesIn(folder).size() == 3, "stray files beside the program");
 }
 
 }  // namespace
@@ -193,32 +161,22 @@ E2E_SCENARIO(cancelled_end_session_saves) {
 }
 
 E2E_SCENARIO(temporary_alarm_left_out_after_restart) {
-    const std::string folder = scenarioFolder("temporary_alarm");
-    E2E_CHECK(installProgram(folder));
     ClockSettings s = defaultSettings();
     s.posX = 200;
     s.posY = 150;
-    const AlarmRecord records[3] = {alarm(1, "第一", false), alarm(2, "第二", true),
-                                    alarm(3, "第三", false)};
-    E2E_CHECK(writeBytes(folder + "\\db.dat", dataFile(s, records, 3)));
-
-    Program zentar;
-    E2E_CHECK(zentar.start(folder));
-    HWND clock = zentar.clock();
-    E2E_CHECK(clock);
-    RECT r;
-    GetWindowRect(clock, &r);
+    const std::vector<AlarmRecord> records = {alarm(1, "第一", false), alarm(2, "第二", true),
+                                              alarm(3, "第三", false)};
+    Session zentar;
+    prepare(zentar, "temporary_alarm", s, records);
+    launch(zentar);
+    const RECT r = rectOf(zentar.clock);
     E2E_CHECK(r.left == 200 && r.top == 150);
-    PostMessageA(clock, WM_COMMAND, 57665, 0);
-    E2E_CHECK(zentar.waitExit(10000));
+    exitProgram(zentar);
 
-    std::string saved;
-    E2E_CHECK(readBytes(folder + "\\db.dat", saved));
-    E2E_CHECK(saved.size() == size_t(kSettingsSize + 4 + 2 * kRecordSize));
-    E2E_CHECK(s32At(saved, kSettingsSize) == 2);
-    const char* first = saved.data() + kSettingsSize + 4;
-    E2E_CHECK(std::memcmp(first, &records[0], kRecordSize) == 0);
-    E2E_CHECK(std::memcmp(first + kRecordSize, &records[2], kRecordSize) == 0);
+    const DataFile saved = readDataFile(zentar.folder);
+    E2E_CHECK(saved.alarms.size() == 2);
+    E2E_CHECK(std::memcmp(&saved.alarms[0], &records[0], sizeof(AlarmRecord)) == 0);
+    E2E_CHECK(std::memcmp(&saved.alarms[1], &records[2], sizeof(AlarmRecord)) == 0);
 }
 
 E2E_SCENARIO(relative_start_keeps_files_beside_program) {
@@ -232,7 +190,7 @@ E2E_SCENARIO(relative_start_keeps_files_beside_program) {
     ClockSettings s = defaultSettings();
     s.posX = 321;
     s.posY = 45;
-    E2E_CHECK(writeBytes(programFolder + "\\db.dat", dataFile(s, nullptr, 0)));
+    E2E_CHECK(writeBytes(programFolder + "\\db.dat", dataFileBytes(s, nullptr, 0)));
 
     // The command line names the program relative to this process's folder
     // while the program starts in another one.
@@ -245,8 +203,7 @@ E2E_SCENARIO(relative_start_keeps_files_beside_program) {
     E2E_CHECK(started);
     HWND clock = zentar.clock();
     E2E_CHECK(clock);
-    RECT r;
-    GetWindowRect(clock, &r);
+    const RECT r = rectOf(clock);
     E2E_CHECK_MSG(r.left == 321 && r.top == 45, "db.dat beside the program was not read");
     PostMessageA(clock, WM_COMMAND, 57665, 0);
     E2E_CHECK(zentar.waitExit(10000));
