@@ -9,15 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 
 work=$(mktemp -d /tmp/zentar-cpu.XXXXXX)
-export WINEPREFIX=$root/build/run/prefix HOME=$root/build/run/prefix/home
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-start_xvfb
-make_prefix "$WINEPREFIX"
+wine_session "$root/build/run/prefix" 'rm -rf "$work"'
 cp "$exe" "$work/Zentar.exe"
 
 # The default settings, then 150 alarms at minute 30 of every hour.

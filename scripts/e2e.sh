@@ -9,22 +9,19 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 
 work=$(mktemp -d /tmp/zentar-e2e.XXXXXX)
-export WINEPREFIX=$work/prefix HOME=$work/prefix/home
 cleanup() {
-  WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
   [ -n "${PAREC_PID:-}" ] && kill "$PAREC_PID" 2>/dev/null || true
   [ -n "${PULSE_PID:-}" ] && kill "$PULSE_PID" 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
   [ -n "${E2E_KEEP:-}" ] && echo "e2e: kept $work" || rm -rf "$work"
 }
 trap cleanup EXIT
 
-start_xvfb
+# The sound device is there before Wine first starts in the new prefix.
 start_null_sink "$work/pulse"
 # Everything the scenarios play ends up here, to prove that sound was real.
 parec -d testsink.monitor --file-format=wav "$work/audio.wav" 2>/dev/null &
 PAREC_PID=$!
-make_prefix "$WINEPREFIX"
+wine_session "$work/prefix" cleanup
 if [ -n "${E2E_SHOTS:-}" ]; then
   # Pictures for people; the driver paints a desktop behind the windows.
   mkdir -p "$E2E_SHOTS"

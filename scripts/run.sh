@@ -6,13 +6,7 @@ exe=$(realpath "$1")
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 
-own_display=0
-if [ -z "${DISPLAY:-}" ]; then
-  start_xvfb
-  own_display=1
-fi
-export WINEPREFIX=$root/build/run/prefix HOME=$root/build/run/prefix/home
-make_prefix "$WINEPREFIX"
+wine_session --any-display "$root/build/run/prefix"
 
 # The program keeps db.dat and note.txt beside itself.
 app=$root/build/run/Zentar
@@ -25,9 +19,8 @@ sleep 4
 shot=$root/build/run/screenshot.png
 import -window root "$shot" 2>/dev/null && echo "run: screenshot saved to $shot"
 
-if [ "$own_display" = 1 ]; then
+if [ "$WINE_SESSION_OWN_DISPLAY" = 1 ]; then
   echo "run: Zentar is running on the private display $DISPLAY (Ctrl+C ends it)"
-  trap 'WINEPREFIX=$WINEPREFIX wineserver -k; kill $XVFB_PID 2>/dev/null' EXIT
 else
   echo "run: Zentar is running on $DISPLAY; its data lives in $app"
 fi

@@ -8,16 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 
 work=$(mktemp -d /tmp/zentar-shot.XXXXXX)
-export WINEPREFIX=$root/build/run/prefix HOME=$root/build/run/prefix/home
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+wine_session "$root/build/run/prefix" 'rm -rf "$work"'
 
-start_xvfb
-make_prefix "$WINEPREFIX"
 # A desktop-like backdrop painted on the root window.
 convert -size 1280x800 gradient:'#4a86c5-#1d3f66' "$work/backdrop.png"
 show_backdrop "$work/backdrop.png"

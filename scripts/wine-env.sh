@@ -1,5 +1,5 @@
-# Sourced by the run, screenshot and test scripts: the environment Wine needs
-# here and helpers for a private X display and Wine prefix.
+# Sourced by the run, screenshot, measuring and test scripts: the environment
+# Wine needs here and helpers for a private X display and Wine prefix.
 
 export LC_ALL=zh_CN.UTF-8          # code page 936 for every ANSI call
 export WINEARCH=win64 WINEDEBUG=-all
@@ -43,6 +43,39 @@ make_prefix() {
   )
   echo disable > "$prefix/.update-timestamp"
   touch "$prefix/.zentar-ready"
+}
+
+# A script's own Wine session: exports WINEPREFIX=$1 with HOME inside it,
+# starts a private Xvfb display, makes the prefix ready, and at exit ends the
+# prefix's programs and the display, then runs the optional command $2 (the
+# script's own clean-up). With --any-display first, a display already named
+# by DISPLAY is used instead, and nothing is ended at exit: the program stays
+# on the user's screen. Sets WINE_SESSION_OWN_DISPLAY to 1 or 0.
+wine_session() {
+  local any_display=0
+  if [ "$1" = --any-display ]; then
+    any_display=1
+    shift
+  fi
+  export WINEPREFIX=$1 HOME=$1/home
+  WINE_SESSION_AT_EXIT=${2:-}
+  WINE_SESSION_OWN_DISPLAY=0
+  trap end_wine_session EXIT
+  if [ "$any_display" = 0 ] || [ -z "${DISPLAY:-}" ]; then
+    WINE_SESSION_OWN_DISPLAY=1
+    start_xvfb
+  fi
+  make_prefix "$WINEPREFIX"
+}
+
+end_wine_session() {
+  if [ "$WINE_SESSION_OWN_DISPLAY" = 1 ]; then
+    WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  fi
+  if [ -n "$WINE_SESSION_AT_EXIT" ]; then
+    eval "$WINE_SESSION_AT_EXIT"
+  fi
 }
 
 # A PulseAudio null sink in folder $1: a real-time audio device for Wine whose
