@@ -193,8 +193,10 @@ HWND Program::clock(DWORD milliseconds) {
         const DWORD thread = GetWindowThreadProcessId(found, &pid);
         HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid);
         if (process) {
-            CloseHandle(info_.hProcess);
-            CloseHandle(info_.hThread);
+            if (info_.hProcess) {  // none for the Unix shell; see runUnix
+                CloseHandle(info_.hProcess);
+                CloseHandle(info_.hThread);
+            }
             info_.hProcess = process;
             info_.hThread = OpenThread(SYNCHRONIZE, FALSE, thread);
             info_.dwProcessId = pid;
@@ -542,8 +544,10 @@ void runUnix(const std::string& line) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
+    // For a Unix program Wine hands back no process handle and a stray thread
+    // handle; closing that one could close any handle of ours, stdout included.
     if (CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &si, &pi)) {
+                       &si, &pi) && pi.hProcess) {
         WaitForSingleObject(pi.hProcess, 20000);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
