@@ -73,6 +73,7 @@ CMemoDlg* CClockDlg::memo() {
 }
 
 BOOL CClockDlg::OnInitDialog() {
+    win::setMainWindow(hwnd());
     RECT r;
     GetWindowRect(hwnd(), &r);
     templateSize_ = {r.right - r.left, r.bottom - r.top};
@@ -474,6 +475,7 @@ bool CClockDlg::PreTranslateMessage(MSG& msg) {
 }
 
 void CClockDlg::OnDestroy() {
+    win::setMainWindow(nullptr);
     KillTimer(hwnd(), kTickTimer);
     saveDataFiles();
     if (backBrush_)

@@ -39,15 +39,28 @@ bool Dialog::Create(HWND owner) {
 INT_PTR Dialog::DoModal(HWND owner) {
     modal_ = true;
     ended_ = false;
-    if (owner)
+    HWND main = nullptr;
+    if (owner) {
         owner = GetAncestor(owner, GA_ROOT);
-    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    } else {
+        owner = defaultOwner();
+        main = mainWindow();
+    }
     if (!Create(owner)) {
         modal_ = false;
         return -1;
     }
-    if (ownerWasEnabled)
-        EnableWindow(owner, FALSE);
+    // Only what was enabled is disabled, and only that is enabled again: an
+    // outer modal loop keeps what it disabled itself.
+    HWND disabled[2] = {};
+    int disabledCount = 0;
+    const HWND candidates[2] = {main, owner != main ? owner : nullptr};
+    for (HWND h : candidates) {
+        if (h && h != hwnd_ && IsWindowEnabled(h)) {
+            EnableWindow(h, FALSE);
+            disabled[disabledCount++] = h;
+        }
+    }
     // Like DialogBox: a modal dialog shows itself whatever its template says.
     if (hwnd_ && !ended_ && !IsWindowVisible(hwnd_))
         ShowWindow(hwnd_, SW_SHOW);
@@ -64,9 +77,9 @@ INT_PTR Dialog::DoModal(HWND owner) {
         PumpMessage(msg);
     }
 
-    // Re-enable the owner before the dialog goes, so that activation returns to it.
-    if (ownerWasEnabled)
-        EnableWindow(owner, TRUE);
+    // Re-enable before the dialog goes, so that activation returns to its owner.
+    while (disabledCount > 0)
+        EnableWindow(disabled[--disabledCount], TRUE);
     if (hwnd_) {
         HWND h = hwnd_;
         DestroyWindow(h);

@@ -16,7 +16,9 @@ public:
     Dialog& operator=(const Dialog&) = delete;
 
     // Runs the dialog in a message loop of its own until EndDialog; the owner
-    // is disabled meanwhile. Returns the EndDialog result, or -1 on failure.
+    // is disabled meanwhile. Without an owner the dialog belongs to
+    // defaultOwner() (win/util.h), and the main window is disabled as well.
+    // Returns the EndDialog result, or -1 on failure.
     INT_PTR DoModal(HWND owner = nullptr);
     // Creates the dialog modeless; it lives until DestroyWindow.
     bool Create(HWND owner = nullptr);

@@ -2,8 +2,25 @@
 
 namespace win {
 
+namespace {
+HWND theMainWindow = nullptr;
+}
+
+void setMainWindow(HWND hwnd) { theMainWindow = hwnd; }
+
+HWND mainWindow() { return theMainWindow && IsWindow(theMainWindow) ? theMainWindow : nullptr; }
+
+HWND defaultOwner() {
+    HWND main = mainWindow();
+    if (!main)
+        return nullptr;
+    // A popup put away since (the memo, the calendar) must not own what opens now.
+    HWND popup = GetLastActivePopup(main);
+    return popup && IsWindowVisible(popup) ? popup : main;
+}
+
 int messageBox(HWND owner, const char* text, UINT type) {
-    return MessageBoxA(owner, text, "Zentar", type);
+    return MessageBoxA(owner ? owner : defaultOwner(), text, "Zentar", type);
 }
 
 void centreOnScreen(HWND hwnd) {

@@ -5,7 +5,18 @@
 
 namespace win {
 
-// The program's message box: OK button, program caption.
+// The application's main window, set by the clock once it exists. Dialogs
+// and boxes opened without an owner belong to it, so that it takes no input
+// while they are up.
+void setMainWindow(HWND hwnd);
+HWND mainWindow();
+// Who owns a box or modal dialog opened without an owner: the main window's
+// last active popup (a dialog open on top of it), else the main window itself;
+// null before the main window exists.
+HWND defaultOwner();
+
+// The program's message box: OK button, program caption. Without an owner it
+// takes defaultOwner().
 int messageBox(HWND owner, const char* text, UINT type = MB_OK);
 
 // Centres a window on the whole screen, size unchanged.

@@ -63,6 +63,8 @@ E2E_SCENARIO(list_shows_alarm_rows) {
     alarms[3].temporary = 1;
     Run run;
     openList(run, "list_rows", alarms);
+    // The clock takes no input while the list is up: no second list over this one.
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindowEnabled(run.clock); }, 2000), "the clock stays enabled");
 
     E2E_CHECK(windowText(run.list) == "闹铃设置");
     E2E_CHECK(rowCount(run.view) == 4);
@@ -89,6 +91,7 @@ E2E_SCENARIO(list_shows_alarm_rows) {
     // Enter closes the list like the close button.
     PostMessageA(run.list, WM_COMMAND, IDOK, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(run.list); }, 5000));
+    E2E_CHECK_MSG(IsWindowEnabled(run.clock), "the clock stays disabled");
 }
 
 E2E_SCENARIO(list_delete_and_toggle_selected_rows) {

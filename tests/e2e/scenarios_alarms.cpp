@@ -126,19 +126,27 @@ namespace {
 
 HWND waitForCountdown(const Session& run) { return waitDialog(run.pid(), 1042); }
 
-void startShutdownAlarm(Session& run, const char* name) {
+void startShutdownAlarm(Session& run, const char* name, const char* at = kBeforeTheHour) {
     AlarmRecord alarm = hourly("");
     alarm.specialAction = 1;
-    startWithAlarms(run, name, {alarm});
+    prepare(run, name, defaultSettings(), {alarm});
+    launch(run, at);
 }
 
 }  // namespace
 
 E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
     Session run;
-    startShutdownAlarm(run, "countdown_cancel");
+    // The About box is open when the alarm falls due: the countdown comes over it.
+    startShutdownAlarm(run, "countdown_cancel", "2026-12-07 10:59:53");
+    PostMessageA(run.clock, WM_COMMAND, 57664, 0);
+    HWND about = waitDialog(run.pid(), 1001, 3000);
+    E2E_CHECK(about);
+    E2E_CHECK(!dialogWithItem(run.pid(), 1042, false));
     HWND countdown = waitForCountdown(run);
     E2E_CHECK_MSG(countdown, "no countdown appeared");
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindowEnabled(about) && !IsWindowEnabled(run.clock); }, 2000),
+                  "the About box or the clock takes input under the countdown");
     E2E_CHECK(windowText(countdown) == "定时关机");
     const std::string first = itemText(countdown, 1086);
     E2E_CHECK_MSG(first == "你设定计算机定时关机,如果不取消，30秒后会执行操作。" ||
@@ -156,6 +164,12 @@ E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
 
     PostMessageA(countdown, WM_COMMAND, IDCANCEL, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(countdown); }, 3000));
+    // Each loop gives back exactly what it took: the About box is usable
+    // again, and the clock only once that is closed too.
+    E2E_CHECK_MSG(IsWindowEnabled(about) && !IsWindowEnabled(run.clock), "wrong windows enabled after the countdown");
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(about); }, 3000));
+    E2E_CHECK(IsWindowEnabled(run.clock));
     sleepMs(500);
     E2E_CHECK(seamLog(run.folder).empty());
     exitProgram(run);

@@ -126,12 +126,16 @@ E2E_SCENARIO(calendar_double_click_adds_alarm) {
     clickCell(cal, 2, 5, true);
     HWND editor = waitDialog(run.pid(), 1008, 5000);
     E2E_CHECK_MSG(editor, "a double-click on a day did not open the editor");
+    // The calendar was the clock's active window: both wait for the editor.
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindowEnabled(run.clock) && !IsWindowEnabled(cal); }, 2000),
+                  "the clock or the calendar takes input under the editor");
     CHECK_LINES(cal, "2020年2月14日 星期五 | 正月廿一 (庚子年 戊寅月 丁亥日)    | 庚子(鼠)年");
     E2E_CHECK(selected(editor, 1008) == Texts{"2020年"} && selected(editor, 1009) == Texts{"2月"});
     E2E_CHECK(selected(editor, 1010) == Texts{"14日"} && selected(editor, 1012) == Texts{"12时"});
     E2E_CHECK(selected(editor, 1011).empty() && SendDlgItemMessageA(editor, 1011, LB_GETCOUNT, 0, 0) == 7);
     PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+    E2E_CHECK_MSG(IsWindowEnabled(run.clock) && IsWindowEnabled(cal), "the editor left a window disabled");
 
     clickCell(cal, 2, 5, true);
     E2E_CHECK_MSG(editor = waitDialog(run.pid(), 1008, 5000), "the second double-click did not open the editor");

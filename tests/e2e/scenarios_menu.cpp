@@ -81,12 +81,16 @@ E2E_SCENARIO(full_table_refuses_new_alarms) {
     launch(run);
     PostMessageA(run.clock, WM_COMMAND, 32773, 0);
     const std::string full = "达到最大闹铃数目了。";
-    std::string message = answer(run.pid(), 3000);
-    E2E_CHECK_MSG(message == full, "for a full table: " + message);
+    HWND box = messageBox(run.pid(), 3000);
+    E2E_CHECK_MSG(box && itemText(box, 0xFFFF) == full, "no message for a full table");
     E2E_CHECK(!dialogWithItem(run.pid(), 1008));
+    // The box belongs to the clock, which waits for it.
+    E2E_CHECK(GetWindow(box, GW_OWNER) == run.clock && !IsWindowEnabled(run.clock));
+    E2E_CHECK(answer(run.pid(), 3000) == full);
+    E2E_CHECK(waitFor([&] { return IsWindowEnabled(run.clock) != 0; }, 2000));
     // A quick alarm is refused the same way.
     PostMessageA(run.clock, WM_COMMAND, 32776, 0);
-    message = answer(run.pid(), 3000);
+    const std::string message = answer(run.pid(), 3000);
     E2E_CHECK_MSG(message == full, "for a quick alarm in a full table: " + message);
     exitProgram(run);
     E2E_CHECK(readDataFile(run.folder).alarms.size() == 150);
