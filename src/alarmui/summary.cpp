@@ -4,14 +4,13 @@
 #include <cstring>
 
 #include "alarm/actions.h"
+#include "model/gbkpath.h"
 
 namespace {
 
 std::string fieldText(const char* field, size_t width) {
     return std::string(field, fieldLength(field, width));
 }
-
-bool isGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
 }  // namespace
 
@@ -53,15 +52,7 @@ std::string timeSummary(const AlarmRecord& r) {
 
 std::string fileNameCell(const char* field, size_t width) {
     const size_t len = fieldLength(field, width);
-    // A GBK trail byte may be 0x5C, so only a backslash standing alone counts.
-    size_t start = 0;
-    for (size_t i = 0; i < len; ++i) {
-        const unsigned char c = static_cast<unsigned char>(field[i]);
-        if (isGbkLead(c) && i + 1 < len)
-            ++i;
-        else if (c == '\\')
-            start = i + 1;
-    }
+    const size_t start = fileNameOffset(field, len);
     return std::string(field + start, len - start);
 }
 

@@ -2,11 +2,10 @@
 
 #include <cstring>
 
+#include "model/gbkpath.h"
+
 std::string programDirectoryOf(const std::string& modulePath) {
-    const size_t slash = modulePath.find_last_of('\\');
-    if (slash == std::string::npos)
-        return std::string();
-    return modulePath.substr(0, slash + 1);
+    return modulePath.substr(0, fileNameOffset(modulePath));
 }
 
 ProgramPaths buildProgramPaths(const std::string& directory) {

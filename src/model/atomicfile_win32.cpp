@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "model/gbkpath.h"
+
 namespace {
 
 volatile LONG tempSerial = 0;
@@ -92,8 +94,7 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
 }
 
 void removeStaleTemporaries(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder = path.substr(0, fileNameOffset(path));
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((path + ".~tmp*").c_str(), &found);
     if (h == INVALID_HANDLE_VALUE) return;

@@ -811,4 +811,8 @@ DataFile readDataFile(const std::string& folder) {
     return saved;
 }
 
+bool installProgramAs(const std::string& folder, const std::string& fileName) {
+    return CopyFileA(setup().programPath.c_str(), (folder + "\\" + fileName).c_str(), FALSE) != 0;
+}
+
 }  // namespace e2e

@@ -240,4 +240,7 @@ struct ScenarioRegistrar {
 
 int runScenarios(int argc, char** argv);
 
+// Copies the program under test into folder under another file name.
+bool installProgramAs(const std::string& folder, const std::string& fileName);
+
 }  // namespace e2e

@@ -160,6 +160,8 @@ E2E_SCENARIO(cancelled_end_session_saves) {
     endAndCheckFiles("end_session_false", Ending::EndSessionFalse);
 }
 
+// Started as 運鐘.exe from a folder named 時計運: 運 is DF 5C in GBK, a
+// backslash byte that must not split either path.
 E2E_SCENARIO(temporary_alarm_left_out_after_restart) {
     ClockSettings s = defaultSettings();
     s.posX = 200;
@@ -167,10 +169,15 @@ E2E_SCENARIO(temporary_alarm_left_out_after_restart) {
     const std::vector<AlarmRecord> records = {alarm(1, "第一", false), alarm(2, "第二", true),
                                               alarm(3, "第三", false)};
     Session zentar;
-    prepare(zentar, "temporary_alarm", s, records);
-    launch(zentar);
+    zentar.folder = scenarioFolder("temporary_alarm_時計運");
+    const std::string program = "運鐘.exe";
+    E2E_CHECK(installProgramAs(zentar.folder, program));
+    E2E_CHECK(writeBytes(zentar.folder + "\\db.dat", dataFileBytes(s, records.data(), 3)));
+    E2E_CHECK(zentar.program.start(zentar.folder, "\"" + zentar.folder + "\\" + program + "\""));
+    E2E_CHECK_MSG(zentar.clock = zentar.program.clock(), "no clock window appeared");
     const RECT r = rectOf(zentar.clock);
-    E2E_CHECK(r.left == 200 && r.top == 150);
+    E2E_CHECK_MSG(r.left == 200 && r.top == 150, "db.dat beside the program was not read");
+    E2E_CHECK(DeleteFileA((zentar.folder + "\\db.dat").c_str()));
     exitProgram(zentar);
 
     const DataFile saved = readDataFile(zentar.folder);

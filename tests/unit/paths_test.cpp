@@ -3,12 +3,40 @@
 #include <string>
 
 #include "app/paths.h"
+#include "model/gbkpath.h"
 
 TEST(Paths, DirectoryIsEverythingUpToTheLastBackslash) {
     EXPECT_EQ(programDirectoryOf("C:\\Program Files\\Zentar\\Zentar.exe"), "C:\\Program Files\\Zentar\\");
     EXPECT_EQ(programDirectoryOf("\\\\server\\share\\Zentar.exe"), "\\\\server\\share\\");
     EXPECT_EQ(programDirectoryOf("Zentar.exe"), "");
     EXPECT_EQ(programDirectoryOf(""), "");
+    // 運 is DF 5C in GBK: its second byte is no separator.
+    EXPECT_EQ(programDirectoryOf("C:\\時計運\\運鐘.exe"), "C:\\時計運\\");
+    EXPECT_EQ(programDirectoryOf("運鐘.exe"), "");
+}
+
+TEST(Paths, FileNameStartsAfterTheLastBackslashThatIsACharacter) {
+    struct Case {
+        std::string path;
+        size_t offset;
+    } cases[] = {
+        {"", 0},
+        {"a.mp3", 0},
+        {"\\", 1},
+        {"C:\\music\\a.mp3", 9},
+        {"dir\\", 4},
+        {"運", 0},                       // DF 5C: one character
+        {"運\\運.wav", 3},
+        {"a/b\\c/d", 4},                // only the backslash separates
+        {"ab\\\xDF", 3},                // a lead byte cut off at the end
+        {"\xDF\\\\x", 3},               // DF 5C, then a real backslash
+        {"\x81\x40\\\xFE\x5C", 3},      // the ends of the lead byte range
+        {"\x80\\\xFF\\", 4},            // 80 and FF lead nothing
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fileNameOffset(c.path), c.offset) << c.path;
+    // Only the given length counts: a backslash beyond it is not seen.
+    EXPECT_EQ(fileNameOffset("ab\\cd\\ef", 5), 3u);
 }
 
 TEST(Paths, FilesLiveBesideTheProgram) {
