@@ -48,6 +48,11 @@ TimeZoneRecord systemTimeZone() {
 }
 
 const COLORREF kTooltipBackground = 0x80FFFF;
+
+// Posted to the clock by its initialisation: the news waits until the clock runs.
+const UINT kUnreadableFilesMessage = WM_APP + 1;
+const char kDataFileUnreadable[] = "无法读取闹铃数据文件 db.dat，本次运行不会覆盖它，新的修改不会保存。";
+const char kMemoFileUnreadable[] = "无法读取备忘录文件 note.txt，本次运行不会覆盖它，新的修改不会保存。";
 }  // namespace
 
 CClockDlg::CClockDlg()
@@ -103,7 +108,9 @@ BOOL CClockDlg::OnInitDialog() {
     settings = defaultSettings();
     table.alarmCount = 0;
     memoText.clear();
-    loadDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText);
+    loaded_ = loadDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText);
+    if (loaded_.data == ReadResult::Unreadable || loaded_.memo == ReadResult::Unreadable)
+        PostMessageA(hwnd(), kUnreadableFilesMessage, 0, 0);
 
     applyFont(settings.fontSize);
     defaultSoundExists = paths.defaultSoundPath[0] != '\0' &&
@@ -285,7 +292,7 @@ void CClockDlg::saveDataFiles() {
         settings.posX = r.left;
         settings.posY = r.top;
     }
-    ::saveDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText);
+    ::saveDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText, loaded_);
 }
 
 bool CClockDlg::roomForAlarm() {
@@ -474,6 +481,13 @@ bool CClockDlg::PreTranslateMessage(MSG& msg) {
     return false;
 }
 
+void CClockDlg::OnUnreadableFiles() {
+    if (loaded_.data == ReadResult::Unreadable)
+        win::messageBox(nullptr, kDataFileUnreadable);
+    if (loaded_.memo == ReadResult::Unreadable)
+        win::messageBox(nullptr, kMemoFileUnreadable);
+}
+
 void CClockDlg::OnDestroy() {
     win::setMainWindow(nullptr);
     KillTimer(hwnd(), kTickTimer);
@@ -536,6 +550,10 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
         return 0;
     case WM_DESTROY:
         OnDestroy();
+        return 0;
+    case kUnreadableFilesMessage:
+        OnUnreadableFiles();
+        handled = true;
         return 0;
     }
     return 0;

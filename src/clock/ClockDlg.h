@@ -9,6 +9,7 @@
 #include "clock/AlarmSeamsWin32.h"
 #include "alarm/tick.h"
 #include "app/paths.h"
+#include "model/datafiles.h"
 #include "model/localtime.h"
 #include "model/records.h"
 #include "win/Dialog.h"
@@ -42,6 +43,8 @@ protected:
 private:
     void OnTimer();
     void OnDestroy();
+    // Says which data files could not be read and so stay untouched this run.
+    void OnUnreadableFiles();
     void OnPowerCommand(int id);
     void OnContextMenu(int x, int y);
     void OnAddAlarm();
@@ -71,6 +74,7 @@ private:
     bool layeredStyleSet_ = false;
     HICON icon_;
     HBRUSH backBrush_ = nullptr;
+    DataFilesLoad loaded_;
     HFONT clockFont_ = nullptr;
     LocalTime lastTick_;
     SIZE templateSize_ = {};

@@ -7,9 +7,24 @@
 #include <cstdint>
 #include <string>
 
-// Reads at most maxBytes from the start of the file; false when it cannot be
-// opened or read.
-bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX);
+enum class ReadResult {
+    Read,        // bytes holds the file's start
+    Missing,     // there is no such file (or no such folder)
+    Unreadable,  // the file is there but could not be read
+};
+
+// Reads at most maxBytes from the start of the file. A file that another
+// program holds open without sharing is tried again for up to five seconds
+// before it counts as unreadable.
+ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX);
+// The same, when only success matters.
+inline bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX) {
+    return readFileBytes(path, bytes, maxBytes) == ReadResult::Read;
+}
+
+// Puts bytes in the file's place, keeping its attributes. A read-only file
+// fails at once and is left as it is; a file another program holds is tried
+// again for up to two seconds. No temporary is left behind either way.
 bool replaceFileAtomically(const std::string& path, const std::string& bytes);
 
 // Deletes the temporaries that saves of this file left behind when the

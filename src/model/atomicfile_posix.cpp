@@ -50,10 +50,11 @@ int createTemp(const std::string& path, std::string& tempPath) {
 
 }  // namespace
 
-bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes) {
     bytes.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    // Nothing holds a file against readers here, so there is nothing to wait for.
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Unreadable;
 
     struct stat st;
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
@@ -77,17 +78,22 @@ bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     }
     ::close(fd);
     if (!ok) bytes.clear();
-    return ok;
+    return ok ? ReadResult::Read : ReadResult::Unreadable;
 }
 
 bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
+    // A file nobody may write is read-only, as on Windows: a rename would
+    // replace it all the same, so it is refused here.
+    struct stat old;
+    const bool exists = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+
     std::string tempPath;
     int fd = createTemp(path, tempPath);
     if (fd < 0) return false;
 
     // Keep the old file's permissions rather than falling back to the umask.
-    struct stat old;
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+    if (exists) ::fchmod(fd, old.st_mode & 07777);
 
     bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;

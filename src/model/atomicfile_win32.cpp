@@ -38,13 +38,36 @@ HANDLE createTemp(const std::string& path, std::string& tempPath) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Another program holding the file (a scanner, a backup) makes these
+// errors for a moment; everything else will not pass by waiting.
+bool heldByAnother(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+const DWORD kRetryMilliseconds = 50;
+const int kReadAttempts = 100;    // five seconds
+const int kReplaceAttempts = 40;  // two seconds
+
+const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 }  // namespace
 
-bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes) {
     bytes.clear();
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int attempt = 1;; ++attempt) {
+        h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE)
+            break;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return ReadResult::Missing;
+        if (!heldByAnother(error) || attempt == kReadAttempts)
+            return ReadResult::Unreadable;
+        Sleep(kRetryMilliseconds);
+    }
 
     LARGE_INTEGER size;
     if (GetFileSizeEx(h, &size) && size.QuadPart > 0) {
@@ -54,11 +77,17 @@ bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     // Read to the end rather than trusting the size: the file may change under us.
     char chunk[65536];
     bool ok = true;
+    int lockedReads = 0;
     while (bytes.size() < maxBytes) {
         size_t want = maxBytes - bytes.size();
         if (want > sizeof chunk) want = sizeof chunk;
         DWORD got = 0;
         if (!ReadFile(h, chunk, static_cast<DWORD>(want), &got, nullptr)) {
+            // A range locked by another program: wait for it like for the open.
+            if (heldByAnother(GetLastError()) && ++lockedReads < kReadAttempts) {
+                Sleep(kRetryMilliseconds);
+                continue;
+            }
             ok = false;
             break;
         }
@@ -67,7 +96,7 @@ bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     }
     CloseHandle(h);
     if (!ok) bytes.clear();
-    return ok;
+    return ok ? ReadResult::Read : ReadResult::Unreadable;
 }
 
 bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
@@ -77,17 +106,31 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
 
     bool ok = writeAll(h, bytes.data(), bytes.size()) && FlushFileBuffers(h);
     if (!CloseHandle(h)) ok = false;
-    // Another program reading the file (a scanner, a backup) makes the
-    // replacement fail for a moment; try again briefly before giving up.
-    for (int attempt = 0; ok && attempt < 40; ++attempt) {
-        if (MoveFileExA(tempPath.c_str(), path.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    for (int attempt = 1; ok; ++attempt) {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            // Read-only stays read-only however long we wait. (Checked here:
+            // some file systems let a rename replace it all the same.)
+            if (attributes & FILE_ATTRIBUTE_READONLY) {
+                ok = false;
+                break;
+            }
+            // The new file takes the old one's attributes, which a rename alone would drop.
+            const DWORD kept = attributes & kKeptAttributes;
+            SetFileAttributesA(tempPath.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+        }
+        // One rename, not ReplaceFileA: that is not one step everywhere (Wine
+        // moves the old file aside first), and a kill between steps leaves no file.
+        if (MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             break;
+        // Access is denied to a rename over a file that another program has
+        // open; the target is not read-only, or the check above had stopped.
         const DWORD error = GetLastError();
-        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 39)
+        const bool mayPass = heldByAnother(error) || error == ERROR_ACCESS_DENIED;
+        if (!mayPass || attempt == kReplaceAttempts)
             ok = false;
         else
-            Sleep(50);
+            Sleep(kRetryMilliseconds);
     }
     if (!ok) DeleteFileA(tempPath.c_str());
     return ok;

@@ -80,21 +80,27 @@ std::string serializeDataFile(const ClockSettings& settings, const AlarmTable& t
     return out;
 }
 
-void loadDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
-                   ClockSettings& settings, AlarmTable& table, std::string& memoText) {
+DataFilesLoad loadDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
+                            ClockSettings& settings, AlarmTable& table, std::string& memoText) {
+    DataFilesLoad loaded;
     std::string bytes;
-    if (readWholeFile(dataFilePath, bytes, kMaxDataFileBytes))
+    loaded.data = readFileBytes(dataFilePath, bytes, kMaxDataFileBytes);
+    if (loaded.data == ReadResult::Read)
         parseDataFile(bytesOf(bytes), bytes.size(), settings, table);
-    if (readWholeFile(memoFilePath, bytes))
+    loaded.memo = readFileBytes(memoFilePath, bytes);
+    if (loaded.memo == ReadResult::Read)
         memoText = parseMemoFile(bytesOf(bytes), bytes.size());
+    return loaded;
 }
 
 bool saveDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
                    const ClockSettings& settings, const AlarmTable& table,
-                   const std::string& memoText) {
-    bool dataOk = replaceFileAtomically(dataFilePath, serializeDataFile(settings, table));
+                   const std::string& memoText, const DataFilesLoad& loaded) {
+    bool dataOk = loaded.data != ReadResult::Unreadable &&
+                  replaceFileAtomically(dataFilePath, serializeDataFile(settings, table));
     // The memo is a C string to the program: bytes behind a NUL would not
     // survive the next load, so they are not written either.
-    bool memoOk = replaceFileAtomically(memoFilePath, parseMemoFile(bytesOf(memoText), memoText.size()));
+    bool memoOk = loaded.memo != ReadResult::Unreadable &&
+                  replaceFileAtomically(memoFilePath, parseMemoFile(bytesOf(memoText), memoText.size()));
     return dataOk && memoOk;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/atomicfile.h"
 #include "model/records.h"
 
 // Fills settings, table and memo from the bytes of db.dat. The caller has set
@@ -23,13 +24,21 @@ std::string parseMemoFile(const uint8_t* data, size_t size);
 // The exact bytes of db.dat for this state.
 std::string serializeDataFile(const ClockSettings& settings, const AlarmTable& table);
 
-// Reads both files; a file that cannot be opened is skipped and leaves its
-// part of the state unchanged.
-void loadDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
-                   ClockSettings& settings, AlarmTable& table, std::string& memoText);
+// What the start-up load found of each file.
+struct DataFilesLoad {
+    ReadResult data = ReadResult::Missing;
+    ReadResult memo = ReadResult::Missing;
+};
 
-// Replaces both files atomically. A file that cannot be written is skipped;
-// the other is still written. Returns false when either failed.
+// Reads both files; a file that cannot be read is skipped and leaves its part
+// of the state unchanged.
+DataFilesLoad loadDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
+                            ClockSettings& settings, AlarmTable& table, std::string& memoText);
+
+// Replaces both files atomically. A file that was there but unreadable at
+// start-up is never replaced: the run never knew what it held. A file that
+// cannot be written is skipped; the other is still written. Returns false
+// when either was not written.
 bool saveDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
                    const ClockSettings& settings, const AlarmTable& table,
-                   const std::string& memoText);
+                   const std::string& memoText, const DataFilesLoad& loaded = DataFilesLoad());

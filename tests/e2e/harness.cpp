@@ -815,4 +815,8 @@ bool installProgramAs(const std::string& folder, const std::string& fileName) {
     return CopyFileA(setup().programPath.c_str(), (folder + "\\" + fileName).c_str(), FALSE) != 0;
 }
 
+HANDLE holdFile(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace e2e

@@ -243,4 +243,8 @@ int runScenarios(int argc, char** argv);
 // Copies the program under test into folder under another file name.
 bool installProgramAs(const std::string& folder, const std::string& fileName);
 
+// Opens a file the way a backup or a virus scanner may: for reading, sharing
+// nothing, so that every other open fails until CloseHandle.
+HANDLE holdFile(const std::string& path);
+
 }  // namespace e2e

@@ -1,4 +1,5 @@
 // Start-up, single instance and every way the program ends.
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -63,6 +64,8 @@ E2E_SCENARIO(clock_starts_in_empty_folder) {
     E2E_CHECK(waitFor([&] { return itemText(clock, 1000) != first; }, 2500));
     E2E_CHECK_MSG(showsCurrentTime(clock, &later), "clock shows '" + later + "'");
 
+    // Missing files are a first start, nothing to tell the user about.
+    E2E_CHECK(!messageBox(zentar.pid(), 0));
     exitProgram(zentar);
     // An empty folder gets both files on the way out.
     E2E_CHECK(fileExists(zentar.folder + "\\db.dat"));
@@ -218,4 +221,51 @@ E2E_SCENARIO(relative_start_keeps_files_beside_program) {
     E2E_CHECK(fileExists(programFolder + "\\note.txt"));
     E2E_CHECK(!fileExists(elsewhere + "\\db.dat"));
     E2E_CHECK(!fileExists(elsewhere + "\\prog\\db.dat"));
+}
+
+// A backup or a virus scanner holds both data files while the program starts.
+// Once the clock runs the program says so, file by file, and it never
+// replaces them during this run, not even after they are free again.
+E2E_SCENARIO(held_data_files_are_never_replaced) {
+    Session zentar;
+    prepare(zentar, "held_files", defaultSettings(), {alarm(30, "早会", false)});
+    const std::string dbPath = zentar.folder + "\\db.dat", notePath = zentar.folder + "\\note.txt";
+    const std::string memo = "别丢了我的备忘";
+    std::string db;
+    E2E_CHECK(readBytes(dbPath, db) && writeBytes(notePath, memo));
+    HANDLE heldDb = holdFile(dbPath), heldMemo = holdFile(notePath);
+    E2E_CHECK(heldDb != INVALID_HANDLE_VALUE && heldMemo != INVALID_HANDLE_VALUE);
+
+    const DWORD start = GetTickCount();
+    E2E_CHECK(zentar.program.start(zentar.folder));
+    zentar.clock = zentar.program.clock(30000);
+    const DWORD clockShown = GetTickCount() - start;
+    E2E_CHECK_MSG(zentar.clock, "no clock window appeared");
+    HWND box = messageBox(zentar.pid());
+    const DWORD messageShown = GetTickCount() - start;
+    E2E_CHECK_MSG(box, "nothing said about db.dat");
+    E2E_CHECK(itemText(box, 0xFFFF) == "无法读取闹铃数据文件 db.dat，本次运行不会覆盖它，新的修改不会保存。");
+    // The clock keeps running under the message.
+    const std::string face = itemText(zentar.clock, 1000);
+    E2E_CHECK_MSG(waitFor([&] { return itemText(zentar.clock, 1000) != face; }, 2500),
+                  "the clock stopped under the message");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(box); }, 3000));
+    E2E_CHECK(answer(zentar.pid(), 3000) == "无法读取备忘录文件 note.txt，本次运行不会覆盖它，新的修改不会保存。");
+    std::printf("         with db.dat and note.txt held: clock shown after %lu ms, the message after %lu ms\n",
+                static_cast<unsigned long>(clockShown), static_cast<unsigned long>(messageShown));
+
+    CloseHandle(heldDb);
+    CloseHandle(heldMemo);
+    PostMessageA(zentar.clock, WM_COMMAND, 32771, 0);
+    HWND options = waitDialog(zentar.pid(), 1063);
+    E2E_CHECK(options);
+    PostMessageA(options, WM_COMMAND, IDOK, 0);
+    waitClosed(zentar, options, "the options");
+    std::string bytes;
+    E2E_CHECK_MSG(readBytes(dbPath, bytes) && bytes == db, "options OK replaced db.dat");
+    E2E_CHECK_MSG(readBytes(notePath, bytes) && bytes == memo, "options OK replaced note.txt");
+    exitProgram(zentar);
+    E2E_CHECK_MSG(readBytes(dbPath, bytes) && bytes == db, "the exit replaced db.dat");
+    E2E_CHECK_MSG(readBytes(notePath, bytes) && bytes == memo, "the exit replaced note.txt");
 }

@@ -255,13 +255,16 @@ TEST_F(DataFilesDisk, SaveThenLoadRestoresStateWithExactBytes) {
 TEST_F(DataFilesDisk, MissingFilesLeaveStateAsIsAndHugeFilesStopAtFullTable) {
     State st;
     st.settings.posX = 3;
-    loadDataFiles(dir + "/none.dat", dir + "/none.txt", st.settings, *st.table, st.memo);
+    DataFilesLoad loaded = loadDataFiles(dir + "/none.dat", dir + "/gone/none.txt", st.settings, *st.table, st.memo);
+    EXPECT_EQ(loaded.data, ReadResult::Missing);
+    EXPECT_EQ(loaded.memo, ReadResult::Missing);
     EXPECT_EQ(st.settings.posX, 3);
     EXPECT_EQ(st.table->alarmCount, 99);
     EXPECT_EQ(st.memo, "kept");
 
     ASSERT_TRUE(replaceFileAtomically(db, fileWith(defaultSettings(), 400, 160, 5000)));
-    loadDataFiles(db, dir + "/none.txt", st.settings, *st.table, st.memo);
+    loaded = loadDataFiles(db, dir + "/none.txt", st.settings, *st.table, st.memo);
+    EXPECT_EQ(loaded.data, ReadResult::Read);
     EXPECT_EQ(st.table->alarmCount, kMaxAlarms);
     AlarmRecord last = alarmNo(kMaxAlarms - 1);
     EXPECT_TRUE(sameImage(&st.table->alarms[kMaxAlarms - 1], &last, kRec));
@@ -270,6 +273,35 @@ TEST_F(DataFilesDisk, MissingFilesLeaveStateAsIsAndHugeFilesStopAtFullTable) {
     EXPECT_TRUE(readWholeFile(db, head, 6));
     EXPECT_EQ(head, image(&st.settings, 6));
     EXPECT_FALSE(readWholeFile(dir, head));  // a folder is not a file
+    EXPECT_EQ(readFileBytes(dir, head), ReadResult::Unreadable);
+}
+
+TEST_F(DataFilesDisk, AFileThereButUnreadableIsNeverReplacedThisRun) {
+    // A folder in db.dat's place is there and cannot be read.
+    ASSERT_EQ(mkdir(db.c_str(), 0755), 0);
+    ASSERT_TRUE(replaceFileAtomically(note, "on disk"));
+    State st;
+    st.settings.posX = 3;
+    DataFilesLoad loaded = loadDataFiles(db, note, st.settings, *st.table, st.memo);
+    EXPECT_EQ(loaded.data, ReadResult::Unreadable);
+    EXPECT_EQ(loaded.memo, ReadResult::Read);
+    EXPECT_EQ(st.settings.posX, 3);
+    EXPECT_EQ(st.table->alarmCount, 99);
+    EXPECT_EQ(st.memo, "on disk");
+    rmdir(db.c_str());
+
+    // Later saves leave such a file alone, even once it could be written, and
+    // still write the other.
+    ASSERT_TRUE(replaceFileAtomically(db, "theirs"));
+    st.table->alarmCount = 0;
+    EXPECT_FALSE(saveDataFiles(db, note, st.settings, *st.table, "mine", loaded));
+    EXPECT_EQ(read(db), "theirs");
+    EXPECT_EQ(read(note), "mine");
+    loaded = DataFilesLoad{ReadResult::Read, ReadResult::Unreadable};
+    EXPECT_FALSE(saveDataFiles(db, note, st.settings, *st.table, "again", loaded));
+    EXPECT_EQ(read(db).size(), kHead);
+    EXPECT_EQ(read(note), "mine");
+    EXPECT_EQ(entries(), (std::set<std::string>{"db.dat", "note.txt"}));
 }
 
 TEST_F(DataFilesDisk, OneFileFailingStillWritesTheOther) {
@@ -300,6 +332,12 @@ TEST_F(DataFilesDisk, FailedReplaceLeavesOldFileAndNoTemporary) {
     ASSERT_EQ(stat(db.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(read(db), "new");
+
+    // A read-only file stays as it is (a rename would replace it, even as root).
+    ASSERT_EQ(chmod(db.c_str(), 0444), 0);
+    EXPECT_FALSE(replaceFileAtomically(db, "newer"));
+    EXPECT_EQ(read(db), "new");
+    EXPECT_EQ(entries(), (std::set<std::string>{"blocked", "db.dat"}));
 }
 
 TEST_F(DataFilesDisk, ConcurrentSavesNeverShareATemporary) {
