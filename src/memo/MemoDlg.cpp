@@ -11,6 +11,8 @@ namespace {
 // WM_SYSCOMMAND value that starts the system's move loop as if the caption
 // had been grabbed.
 const WPARAM kDragMove = 0xF011;
+// More characters than any note.txt the program can hold in memory.
+const LPARAM kMemoTextLimit = 0x7FFFFFFF;
 }  // namespace
 
 void CMemoEdit::OnKillFocus() {
@@ -63,6 +65,9 @@ BOOL CMemoDlg::OnInitDialog() {
     SendMessageA(memoEdit_.hwnd, EM_SETSEL, 0, 0);
     SendMessageA(memoEdit_.hwnd, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     SendMessageA(memoEdit_.hwnd, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_INFOBK));
+    // A rich edit keeps 32,767 characters unless told otherwise and would cut
+    // a longer note.txt short; set before the text.
+    SendMessageA(memoEdit_.hwnd, EM_EXLIMITTEXT, 0, kMemoTextLimit);
 
     memoEdit_.SetText(memoText_);
     return FALSE;
@@ -79,6 +84,8 @@ int CMemoDlg::AppendText(const char* text) {
         memoText_ += "\r\n";
     memoText_ += text;
     memoEdit_.SetText(memoText_);
+    // The new line is the one to read: show the end, not the top.
+    SendMessageA(memoEdit_.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
     return 0;
 }
 

@@ -35,21 +35,43 @@ int count(const std::vector<std::string>& lines, const std::string& line) {
     return n;
 }
 
+// All of a long text: the harness reads only short ones.
+std::string longText(HWND edit) {
+    std::vector<char> text(256 * 1024);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 3000, &length))
+        return std::string();
+    return std::string(text.data(), length);
+}
+
 }  // namespace
 
+// The memo holds more than the 32,767 characters a rich edit keeps unless told otherwise.
 E2E_SCENARIO(alarm_text_goes_to_memo) {
+    std::string old = "旧的备忘";
+    for (int line = 1; old.size() < 40000; ++line)
+        old += "\r\n" + std::to_string(line) + ": buy milk, call the plumber, water the plants";
     Session run;
     prepare(run, "alarm_text", defaultSettings(), {hourly("第一个提醒"), hourly("second reminder")});
-    E2E_CHECK(writeBytes(run.folder + "\\note.txt", "旧的备忘"));
+    E2E_CHECK(writeBytes(run.folder + "\\note.txt", old));
     launch(run, kBeforeTheHour);
     E2E_CHECK(!dialogWithItem(run.pid(), 1001));
 
     HWND memo = waitDialog(run.pid(), 1001);
     E2E_CHECK_MSG(memo, "the memo did not appear");
-    const std::string expected = "旧的备忘\r\n第一个提醒\r\nsecond reminder";
-    std::string text;
-    E2E_CHECK_MSG(waitFor([&] { return (text = itemText(memo, 1001)) == expected; }, 3000),
-                  "memo reads '" + text + "'");
+    HWND edit = GetDlgItem(memo, 1001);
+    const std::string expected = old + "\r\n第一个提醒\r\nsecond reminder";
+    E2E_CHECK_MSG(waitFor([&] { return longText(edit) == expected; }, 3000),
+                  "memo holds " + std::to_string(longText(edit).size()) + " bytes");
+    // Windows would have cut the text at the control's limit; Wine does not, so the limit itself is checked.
+    const LRESULT limit = SendMessageA(edit, EM_GETLIMITTEXT, 0, 0);
+    E2E_CHECK_MSG(limit >= 0x10000000, "the memo keeps at most " + std::to_string(limit) + " characters");
+    // The new lines are in view, not the top of the note.
+    const LRESULT lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    const LRESULT first = SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+    E2E_CHECK_MSG(first > 0 && lines - first < 20,
+                  "line " + std::to_string(first) + " of " + std::to_string(lines) + " is at the top");
     screenshot("memo", memo);
     // Texts without a sound still make themselves heard, once per alarm.
     const auto log = seamLog(run.folder);
