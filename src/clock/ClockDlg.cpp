@@ -120,11 +120,10 @@ BOOL CClockDlg::OnInitDialog() {
     // Without a tooltip the clock stays as the template drew it.
     if (!createTooltip())
         return TRUE;
-    backBrush_ = CreateSolidBrush(settings.backColor);
-    applyTransparency(settings.fullTransparent != 0, settings.alphaLevel, settings.backColor);
     // The configured look is what shows now; the next hover test makes the
     // clock opaque if the mouse is over it.
     hovered_ = false;
+    applyColours();
     placeWindow();
     SetTimer(hwnd(), kTickTimer, kTickMilliseconds, nullptr);
     lastTick_ = win::localNow();
@@ -181,6 +180,19 @@ void CClockDlg::applyTransparency(bool fullTransparent, int level, COLORREF colo
     FreeLibrary(user32);
 }
 
+void CClockDlg::applyColours() {
+    if (backBrush_)
+        DeleteObject(backBrush_);
+    backBrush_ = CreateSolidBrush(settings.backColor);
+    paintedBackColor_ = settings.backColor;
+    paintedTextColor_ = settings.textColor;
+    if (hovered_)
+        applyTransparency(false, 0, settings.backColor);
+    else
+        applyTransparency(settings.fullTransparent != 0, settings.alphaLevel, settings.backColor);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 void CClockDlg::updateHover() {
     RECT r;
     POINT cursor;
@@ -211,8 +223,12 @@ void CClockDlg::OnTimer() {
         // May open a countdown whose modal loop runs this handler again.
         tick_.runSecond(now, zone);
     }
-    if (IsWindow(hwnd()))
-        updateHover();
+    if (!IsWindow(hwnd()))
+        return;
+    updateHover();
+    // The options' colour swatches write the settings at once, Cancel or not.
+    if (backBrush_ && (settings.backColor != paintedBackColor_ || settings.textColor != paintedTextColor_))
+        applyColours();
 }
 
 void CClockDlg::OnPowerCommand(int id) {
@@ -378,11 +394,8 @@ void CClockDlg::OnOptions() {
     COptionsDlg options(settings, modulePath());
     if (options.DoModal(nullptr) != IDOK)
         return;
-    if (backBrush_)
-        DeleteObject(backBrush_);
-    backBrush_ = CreateSolidBrush(settings.backColor);
-    applyTransparency(settings.fullTransparent != 0, settings.alphaLevel, settings.backColor);
     hovered_ = false;
+    applyColours();
     restack();
     applyFont(settings.fontSize);
     if (tooltip_) {

@@ -59,6 +59,8 @@ private:
     bool roomForAlarm();
     void applyFont(int fontSize);
     void applyTransparency(bool fullTransparent, int level, COLORREF colourKey);
+    // Brush, colour key and face again after the colours in the settings changed.
+    void applyColours();
     void updateHover();
     void placeWindow();
     bool createTooltip();
@@ -74,6 +76,8 @@ private:
     bool layeredStyleSet_ = false;
     HICON icon_;
     HBRUSH backBrush_ = nullptr;
+    COLORREF paintedBackColor_ = 0;  // what backBrush_ and the colour key were made from
+    COLORREF paintedTextColor_ = 0;
     DataFilesLoad loaded_;
     HFONT clockFont_ = nullptr;
     LocalTime lastTick_;

@@ -30,6 +30,28 @@ void expectMessage(const Session& r, const char* text) {
     E2E_CHECK_MSG(shown == text, std::string("no message ") + text + ", but " + shown);
 }
 
+// Picks a colour from one of the swatches through the system's colour dialog.
+void pickColour(HWND options, int swatchId, int red, int green, int blue) {
+    const POINT swatch = centreOf(GetDlgItem(options, swatchId));
+    mouseClick(swatch.x, swatch.y);
+    HWND colour = nullptr;
+    E2E_CHECK(waitFor([&] { return (colour = FindWindowA("#32770", "颜色")) != nullptr; }, 5000));
+    setText(colour, 706, std::to_string(red));
+    setText(colour, 707, std::to_string(green));
+    setText(colour, 708, std::to_string(blue));
+    PostMessageA(colour, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(colour); }, 3000));
+}
+
+// The clock's layered attributes: the colour key and the alpha that apply.
+bool layered(HWND clock, COLORREF key, DWORD flags, BYTE alpha = 0) {
+    COLORREF k = 0;
+    BYTE a = 0;
+    DWORD f = 0;
+    return GetLayeredWindowAttributes(clock, &k, &a, &f) && f == flags &&
+           (flags == LWA_COLORKEY ? k == key : a == alpha);
+}
+
 ClockSettings saved(const Session& r) { return readDataFile(r.folder).settings; }
 
 }  // namespace
@@ -54,28 +76,32 @@ std::string runValue() {
 E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     mouseMoveTo(5, 5);
     Session r;
-    startDefault(r, "options_ok");
+    ClockSettings fullTransparent = defaultSettings();
+    fullTransparent.fullTransparent = 1;
+    prepare(r, "options_ok", fullTransparent);
+    launch(r);
     const RECT before = rectOf(r.clock);
-    HWND d = openOptions(r), colour = nullptr;
+    HWND d = openOptions(r);
     screenshot("options", d);
     sleepMs(1500);  // the picture is taken in the background
     E2E_CHECK(windowText(d) == "选项");
     E2E_CHECK(itemText(d, 1063) == "系统设置显示当地没有实施日光节约制度，一般情况下你不需要调整上设置。");
-    click(d, 1007);
-    E2E_CHECK(waitFor([&] { return !IsWindowVisible(GetDlgItem(d, 1033)); }, 2000));
+    E2E_CHECK(!IsWindowVisible(GetDlgItem(d, 1033)));
     click(d, 1007);
     E2E_CHECK(waitFor([&] { return IsWindowVisible(GetDlgItem(d, 1033)) != 0; }, 2000));
+    click(d, 1007);
+    E2E_CHECK(waitFor([&] { return !IsWindowVisible(GetDlgItem(d, 1033)); }, 2000));
 
-    // A colour picked from the swatch stays even when the dialog is cancelled.
-    const POINT swatch = centreOf(GetDlgItem(d, 1031));
-    mouseClick(swatch.x, swatch.y);
-    E2E_CHECK(waitFor([&] { return (colour = FindWindowA("#32770", "颜色")) != nullptr; }, 5000));
-    setText(colour, 706, "255");
-    setText(colour, 707, "0");
-    setText(colour, 708, "0");
-    PostMessageA(colour, WM_COMMAND, IDOK, 0);
-    E2E_CHECK(waitFor([&] { return !IsWindow(colour); }, 3000));
+    // Colours picked from the swatches stay even when the dialog is cancelled,
+    // and the clock paints them at once: the colour key follows the background.
+    E2E_CHECK(layered(r.clock, 0x000000, LWA_COLORKEY));
+    pickColour(d, 1031, 255, 0, 0);
+    pickColour(d, 1032, 0, 128, 255);
+    E2E_CHECK_MSG(waitFor([&] { return layered(r.clock, 0xFF8000, LWA_COLORKEY); }, 2000),
+                  "the colour key is not the new background");
     close(d, IDCANCEL);
+    sleepMs(500);
+    E2E_CHECK(layered(r.clock, 0xFF8000, LWA_COLORKEY));
 
     d = openOptions(r);
     setText(d, 1036, "200");
@@ -88,6 +114,7 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     E2E_CHECK(IsWindow(d) && saved(r).fontSize == 24);
     setText(d, 1052, "");
     click(d, 1003);
+    click(d, 1007);
     click(d, 1041);
     setText(d, 1054, "上午");
     setText(d, 1055, "下午");
@@ -98,8 +125,9 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     // The clock saves after it has applied the new settings: wait for the file.
     ClockSettings s = {};
     E2E_CHECK(waitFor([&] { s = saved(r); return s.fontSize == 40; }, 5000));
-    E2E_CHECK(s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5);
-    E2E_CHECK(std::strcmp(s.amMark, "上午") == 0 && s.textColor == 0x0000FF && s.autoStart == 1);
+    E2E_CHECK(s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5 && s.fullTransparent == 0);
+    E2E_CHECK(std::strcmp(s.amMark, "上午") == 0 && s.textColor == 0x0000FF && s.backColor == 0xFF8000);
+    E2E_CHECK(s.autoStart == 1);
     E2E_CHECK_MSG(lstrcmpiA(runValue().c_str(), (r.folder + "\\Zentar.exe").c_str()) == 0, "Run value: " + runValue());
     E2E_CHECK(waitFor([&] {
         const std::string text = itemText(r.clock, 1000);
@@ -107,10 +135,7 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     }, 3000));
     const RECT after = rectOf(r.clock);
     E2E_CHECK(after.bottom - after.top > (before.bottom - before.top) * 3 / 2);
-    COLORREF key = 0;
-    BYTE alpha = 0;
-    DWORD flags = 0;
-    E2E_CHECK(GetLayeredWindowAttributes(r.clock, &key, &alpha, &flags) && alpha == 255 - 24 * 5);
+    E2E_CHECK(layered(r.clock, 0, LWA_ALPHA, 255 - 24 * 5));
 
     // Unticked, OK takes the Run value away.
     d = openOptions(r);
