@@ -53,8 +53,8 @@ void repairLoadedSettings(ClockSettings& s) {
 }
 
 uint32_t yearBit(int year) {
-    if (year < 2009 || year > 2029) return 0;
-    return uint32_t{1} << (year - 2009);
+    if (!isAlarmYear(year)) return 0;
+    return uint32_t{1} << (year - kFirstAlarmYear);
 }
 
 uint32_t monthBit(int month) {

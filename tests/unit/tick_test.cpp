@@ -208,9 +208,17 @@ TEST_F(TickSchedule, ProbesCrossMidnightMonthAndYearEnds) {
     EXPECT_TRUE(minutes(at(2024, 2, 28, 23, 55), 4).empty());
     EXPECT_EQ(minutes(at(2023, 2, 28, 23, 55), 4).size(), 2u);
     EXPECT_EQ(minutes(at(2024, 2, 29, 23, 55), 4).size(), 2u);
-    // The probe of 2029's last evening lies in 2030, where nothing is ever due.
-    EXPECT_EQ(minutes(at(2028, 12, 31, 23, 55), 4).size(), 2u);
-    EXPECT_TRUE(minutes(at(2029, 12, 31, 23, 55), 4).empty());
+    // Without a year mask 2030 is a year like any other; a mask ends with 2040.
+    EXPECT_EQ(minutes(at(2029, 12, 31, 23, 55), 4).size(), 2u);
+    table.alarms[0].yearMask = 0xFFFFFFFFu;
+    EXPECT_EQ(minutes(at(2039, 12, 31, 23, 55), 4).size(), 2u);
+    EXPECT_TRUE(minutes(at(2040, 12, 31, 23, 55), 4).empty());
+    // A lunar 初一: the first start falls on the last evening of the lunar month.
+    table.alarms[0].yearMask = 0;
+    table.alarms[0].dayMask = dayBit(1);
+    table.alarms[0].calendarKind = kCalendarLunar;
+    EXPECT_EQ(minutes(at(2020, 1, 24, 23, 55), 4).size(), 2u);  // lunar 2019/12/30
+    EXPECT_TRUE(minutes(at(2020, 1, 25, 23, 55), 4).empty());
 }
 
 TEST_F(TickSchedule, LaterStartsBelongToTheDayBeforeMidnight) {
