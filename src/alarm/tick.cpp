@@ -214,13 +214,9 @@ void ClockTick::reportMissed(int64_t lastSeen, const LocalTime& now) {
         const FieldText<sizeof alarm.text> text(alarm.text);
         if (alarm.disabled || text.empty()) continue;
         // An alarm rings at most hourly, so this walks at most a day's rings.
-        LocalTime latest{}, t = windowStart;
-        bool any = false;
-        while (nextRing(alarm, t, t) && wallSeconds(t) < end) {
-            latest = t;
-            any = true;
-        }
-        if (!any) continue;
+        LocalTime latest = windowStart, ring{};
+        while (nextRing(alarm, latest, ring) && wallSeconds(ring) < end) latest = ring;
+        if (wallSeconds(latest) == start) continue;
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "[错过 %02d:%02d] ", latest.hour, latest.minute);
         missed.push_back(Missed{wallSeconds(latest), stamp + std::string(text.c_str())});

@@ -506,6 +506,17 @@ TEST(ScheduleNextRing, LunarRecordsAgreeWithTheWalk) {
     EXPECT_TRUE(agrees(firsts, at(2050, 12, 1), at(2051, 1, 1), true));
     ASSERT_TRUE(nextRing(firsts, at(1850, 1, 1), next));
     EXPECT_EQ(show(next), show(at(1901, 1, 20, 9, 0)));  // 1901-01-01 is lunar 11/11
+    // A year mask holds a lunar date up to its year's first and last day.
+    for (const LocalTime& day : {at(2026, 1, 1, 9), at(2026, 12, 31, 9)}) {
+        LunarDate d{};
+        ASSERT_TRUE(lunarDateAt(day, d));
+        AlarmRecord a = lunarAt(9, 0, d.month, d.day);
+        a.yearMask = yearBit(2026);
+        const LocalTime monthBefore = addSeconds(day, -30 * 86400);
+        EXPECT_TRUE(agrees(a, monthBefore, at(2027, 1, 1), true)) << show(day);
+        ASSERT_TRUE(nextRing(a, monthBefore, next));
+        EXPECT_EQ(show(next), show(day));
+    }
 
     Rng r{1313};
     int rings = 0;
