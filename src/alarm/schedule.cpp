@@ -103,15 +103,6 @@ bool lunarDateAt(const LocalTime& t, LunarDate& out) {
                        static_cast<uint16_t>(t.day), out);
 }
 
-bool dueAtClock(const LocalTime& t, const AlarmRecord& a) {
-    // The cheap exact tests first; the result is the same conjunction.
-    if (t.second != 0 || t.minute != a.minute) return false;
-    if (a.yearMask != 0 && (a.yearMask & yearBit(t.year)) == 0) return false;
-    if (a.weekdayMask != 0 && (a.weekdayMask & weekdayBit(t.weekday)) == 0) return false;
-    if (a.hourMask != 0 && (a.hourMask & hourBit(t.hour)) == 0) return false;
-    return true;
-}
-
 bool gregorianDateMatches(const LocalTime& t, const AlarmRecord& a) {
     if (a.monthMask != 0 && (a.monthMask & monthBit(t.month)) == 0) return false;
     if (a.dayMask != 0 && (a.dayMask & dayBit(t.day)) == 0) return false;

@@ -17,7 +17,13 @@ bool isDue(const LocalTime& t, const AlarmRecord& a);
 // The due test in parts, for callers that test many alarms on the same day
 // and convert that day to the lunar calendar once: everything but the month
 // and day, then those on the Gregorian or on the lunar date.
-bool dueAtClock(const LocalTime& t, const AlarmRecord& a);
+inline bool dueAtClock(const LocalTime& t, const AlarmRecord& a) {
+    // The cheap exact tests first; the result is the same conjunction.
+    if (t.second != 0 || t.minute != a.minute) return false;
+    if (a.yearMask != 0 && (a.yearMask & yearBit(t.year)) == 0) return false;
+    if (a.weekdayMask != 0 && (a.weekdayMask & weekdayBit(t.weekday)) == 0) return false;
+    return a.hourMask == 0 || (a.hourMask & hourBit(t.hour)) != 0;
+}
 bool gregorianDateMatches(const LocalTime& t, const AlarmRecord& a);
 // Month bit n is lunar month n + 1, a leap month only under a month mask of
 // 0; day bit n is lunar day n + 1, and 三十 (bit 29) takes 廿九 when the month

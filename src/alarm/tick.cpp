@@ -32,33 +32,36 @@ public:
     explicit SecondView(const LocalTime& now) : now_(now), minuteOfDay_(now.hour * 60 + now.minute) {}
 
     bool isDue(const AlarmRecord& alarm, int offsetMinutes) {
-        const LocalTime& t = at(offsetMinutes);
-        return isDueWith(t, alarm, [&] { return lunarDay(offsetMinutes, t); });
+        const Probe& p = probe(offsetMinutes);
+        return isDueWith(p.time, alarm, [&] { return lunarDay(p); });
     }
 
 private:
-    const LocalTime& at(int offsetMinutes) {
+    // A probe's moment, and the slot of its day among the days around now.
+    struct Probe {
+        LocalTime time;
+        int day;
+    };
+
+    const Probe& probe(int offsetMinutes) {
         const int slot = offsetMinutes - kLowest;
-        if (slot < 0 || slot >= kSlots) {
-            spill_ = addSeconds(now_, int64_t{offsetMinutes} * 60);
-            return spill_;
-        }
-        if (!filled_[slot]) {
-            probes_[slot] = addSeconds(now_, int64_t{offsetMinutes} * 60);
+        Probe* p = &spill_;
+        if (slot >= 0 && slot < kSlots) {
+            p = &probes_[slot];
+            if (filled_[slot]) return *p;
             filled_[slot] = true;
         }
-        return probes_[slot];
-    }
-
-    const LunarDate* lunarDay(int offsetMinutes, const LocalTime& t) {
+        p->time = addSeconds(now_, int64_t{offsetMinutes} * 60);
         // Whole days between now's day and the probe's, rounded down.
         const int sum = minuteOfDay_ + offsetMinutes;
-        const int shift = (sum >= 0 ? sum : sum - 1439) / 1440;
-        const int slot = shift + kDaysBack;
-        if (slot < 0 || slot >= kDaySlots)
-            return lunarDateAt(t, spillDay_) ? &spillDay_ : nullptr;
-        if (dayState_[slot] == 0) dayState_[slot] = lunarDateAt(t, days_[slot]) ? 1 : 2;
-        return dayState_[slot] == 1 ? &days_[slot] : nullptr;
+        p->day = (sum >= 0 ? sum : sum - 1439) / 1440 + kDaysBack;
+        return *p;
+    }
+
+    const LunarDate* lunarDay(const Probe& p) {
+        if (p.day < 0 || p.day >= kDaySlots) return lunarDateAt(p.time, spillDay_) ? &spillDay_ : nullptr;
+        if (dayState_[p.day] == 0) dayState_[p.day] = lunarDateAt(p.time, days_[p.day]) ? 1 : 2;
+        return dayState_[p.day] == 1 ? &days_[p.day] : nullptr;
     }
 
     static constexpr int kLowest = -320;
@@ -68,9 +71,9 @@ private:
     static constexpr int kDaySlots = 2 * kDaysBack + 1;
     const LocalTime& now_;
     const int minuteOfDay_;
-    LocalTime spill_{};
+    Probe spill_{};
     bool filled_[kSlots] = {};
-    LocalTime probes_[kSlots];
+    Probe probes_[kSlots];
     LunarDate spillDay_{};
     uint8_t dayState_[kDaySlots] = {};  // 0 not converted, 1 lunar date known, 2 outside the tables
     LunarDate days_[kDaySlots];

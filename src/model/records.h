@@ -125,12 +125,23 @@ inline bool isAlarmYear(int year) { return year >= kFirstAlarmYear && year <= kL
 void repairLoadedSettings(ClockSettings& s);
 
 // Mask bits. Values outside each unit's range give 0 (no bit), never a
-// shift by a negative or oversized count.
-uint32_t yearBit(int year);      // 2009..2040
-uint32_t monthBit(int month);    // 1..12
-uint32_t dayBit(int day);        // 1..31
-uint32_t hourBit(int hour);      // 0..23
-uint8_t weekdayBit(int weekday); // 0..6, 0 = Sunday
+// shift by a negative or oversized count. Inline: the due test asks for them
+// for every sound-start probe of every alarm, every second.
+inline uint32_t yearBit(int year) {  // 2009..2040
+    return isAlarmYear(year) ? uint32_t{1} << (year - kFirstAlarmYear) : 0;
+}
+inline uint32_t monthBit(int month) {  // 1..12
+    return month >= 1 && month <= 12 ? uint32_t{1} << (month - 1) : 0;
+}
+inline uint32_t dayBit(int day) {  // 1..31
+    return day >= 1 && day <= 31 ? uint32_t{1} << (day - 1) : 0;
+}
+inline uint32_t hourBit(int hour) {  // 0..23
+    return hour >= 0 && hour <= 23 ? uint32_t{1} << hour : 0;
+}
+inline uint8_t weekdayBit(int weekday) {  // 0..6, 0 = Sunday
+    return weekday >= 0 && weekday <= 6 ? static_cast<uint8_t>(1u << weekday) : 0;
+}
 
 // "日", "一" … "六", index 0 = Sunday; shown as "星期%s".
 extern const char* const weekdayNames[7];
