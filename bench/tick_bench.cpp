@@ -81,6 +81,30 @@ void BM_RunSecondAtOtherSeconds(benchmark::State& state) {
 }
 BENCHMARK(BM_RunSecondAtOtherSeconds);
 
+// 150 lunar alarms whose every probe gets as far as the lunar date (minute 0,
+// any hour, a lunar day other than today's), over midnight so that the
+// probes span two days: each day is converted once, not once per alarm.
+void BM_RunSecondLunarTable(benchmark::State& state) {
+    AlarmTable& table = fullTable(true);
+    for (int i = 0; i < kMaxAlarms; ++i) {
+        AlarmRecord& a = table.alarms[i];
+        a.calendarKind = kCalendarLunar;
+        a.monthMask = i % 2 ? 0 : monthBit(1 + i % 12);
+        a.dayMask = dayBit(20 + i % 10);  // 2015-06-10 is lunar 四月廿四
+        if (a.dayMask == dayBit(24)) a.dayMask = dayBit(3);
+    }
+    ClockSettings settings = defaultSettings();
+    QuietSeams seams;
+    ClockTick tick(settings, table, seams);
+    tick.setDefaultSound("notify.mp3", true);
+    const LocalTime now{2015, 6, 10, 0, 0, 0, 3};
+    for (auto _ : state) {
+        tick.runSecond(now, kZone);
+        benchmark::DoNotOptimize(tick.zoneOffset());
+    }
+}
+BENCHMARK(BM_RunSecondLunarTable);
+
 }  // namespace
 
 BENCHMARK_MAIN();

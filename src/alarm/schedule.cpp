@@ -69,6 +69,10 @@ int64_t daysFromCivil(int year, int month, int day) {
     return era * 146097 + doe - 719468;
 }
 
+int64_t wallSeconds(const LocalTime& t) {
+    return secondKey(t.year, t.month, t.day, int64_t{t.hour} * 3600 + t.minute * 60 + t.second);
+}
+
 int monthLength(int year, int month) {
     static const int kLengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
@@ -92,15 +96,172 @@ LocalTime addSeconds(const LocalTime& t, int64_t seconds) {
     return out;
 }
 
-bool isDue(const LocalTime& t, const AlarmRecord& a) {
-    // The cheap exact tests first; the result is the same conjunction.
-    if (t.second != 0 || t.minute != a.minute) return false;
-    if (t.year < kFirstAlarmYear || t.year > kLastAlarmYear) return false;
-    if (a.yearMask != 0 && (a.yearMask & yearBit(t.year)) == 0) return false;
+bool lunarDateAt(const LocalTime& t, LunarDate& out) {
+    // Checked before narrowing: a far-off year must not wrap into the tables.
+    if (t.year < 1901 || t.year > 2050) return false;
+    return lunarDateOf(static_cast<uint16_t>(t.year), static_cast<uint16_t>(t.month),
+                       static_cast<uint16_t>(t.day), out);
+}
+
+bool gregorianDateMatches(const LocalTime& t, const AlarmRecord& a) {
     if (a.monthMask != 0 && (a.monthMask & monthBit(t.month)) == 0) return false;
     if (a.dayMask != 0 && (a.dayMask & dayBit(t.day)) == 0) return false;
-    if (a.weekdayMask != 0 && (a.weekdayMask & weekdayBit(t.weekday)) == 0) return false;
-    if (a.hourMask != 0 && (a.hourMask & hourBit(t.hour)) == 0) return false;
+    return true;
+}
+
+bool lunarDateMatches(const LunarDate& day, const AlarmRecord& a) {
+    // "八月十五" means the regular eighth month; only "every month" takes the leap one.
+    if (a.monthMask != 0 && (day.leap || (a.monthMask & monthBit(day.month)) == 0)) return false;
+    if (a.dayMask == 0) return true;
+    // 三十 is the month's last day: in a short month that is 廿九.
+    const uint32_t bits = dayBit(day.day) | (day.day == 29 && day.monthDays == 29 ? dayBit(30) : 0);
+    return (a.dayMask & bits) != 0;
+}
+
+bool isDue(const LocalTime& t, const AlarmRecord& a) {
+    LunarDate day;
+    return isDueWith(t, a, [&]() -> const LunarDate* { return lunarDateAt(t, day) ? &day : nullptr; });
+}
+
+namespace {
+
+constexpr uint32_t kAllHours = 0x00FFFFFF;
+constexpr uint32_t kAllMonths = 0xFFF;
+constexpr uint32_t kAllDays = 0x7FFFFFFF;
+constexpr uint32_t kAllLunarDays = 0x3FFFFFFF;
+constexpr uint8_t kAllWeekdays = 0x7F;
+
+// Bits 0..n-1.
+uint32_t lowBits(int n) { return n >= 32 ? 0xFFFFFFFFu : (uint32_t{1} << n) - 1; }
+
+int lowestBit(uint32_t bits) { return __builtin_ctz(bits); }
+
+// An alarm's masks cut to the bits that can match something, a zero mask
+// standing for all of them. A non-zero mask holding only stray bits (month
+// 13, hour 24, a lunar 31st…) leaves an empty set: the alarm never rings.
+struct Reach {
+    uint32_t hours;
+    uint32_t months;
+    uint32_t days;
+    uint32_t weekdays;
+};
+
+bool reachOf(const AlarmRecord& a, Reach& r) {
+    if (a.minute < 0 || a.minute > 59) return false;
+    const uint32_t allDays = isLunarAlarm(a) ? kAllLunarDays : kAllDays;
+    r.hours = a.hourMask ? a.hourMask & kAllHours : kAllHours;
+    r.months = a.monthMask ? a.monthMask & kAllMonths : kAllMonths;
+    r.days = a.dayMask ? a.dayMask & allDays : allDays;
+    r.weekdays = a.weekdayMask ? a.weekdayMask & kAllWeekdays : kAllWeekdays;
+    return r.hours && r.months && r.days && r.weekdays;
+}
+
+// Days of a month (bit d - 1 for day d) on the given weekdays, for a month
+// whose first day falls on weekday `first`.
+uint32_t daysOnWeekdays(uint32_t weekdays, int first) {
+    const uint32_t week = ((weekdays >> first) | (weekdays << (7 - first))) & kAllWeekdays;
+    return (week | week << 7 | week << 14 | week << 21 | week << 28) & kAllDays;
+}
+
+// Whether some month of the mask has some day of the mask in some year: 30
+// February or 31 April alone never come.
+bool someDateExists(const Reach& r) {
+    static const int kLongest[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 0; m < 12; ++m)
+        if (((r.months >> m) & 1) && (r.days & lowBits(kLongest[m])) != 0) return true;
+    return false;
+}
+
+// The first Gregorian day from `fromDay` on whose date matches the alarm.
+bool firstGregorianDay(const AlarmRecord& a, const Reach& r, int64_t fromDay, int64_t& found) {
+    if (!someDateExists(r)) return false;
+    LocalTime from;
+    civilFromDays(fromDay, from);
+    // With a year mask nothing lies past 2040. Without one, dates and weekdays
+    // repeat every 400 years (146097 days, whole weeks): what the next 400
+    // years do not hold never comes.
+    int firstYear = from.year, lastYear = from.year + 400;
+    if (a.yearMask != 0) {
+        if (firstYear < kFirstAlarmYear) firstYear = kFirstAlarmYear;
+        lastYear = kLastAlarmYear;
+    }
+    for (int y = firstYear; y <= lastYear; ++y) {
+        if (a.yearMask != 0 && (a.yearMask & yearBit(y)) == 0) continue;
+        for (int m = y == from.year ? from.month : 1; m <= 12; ++m) {
+            if (((r.months >> (m - 1)) & 1) == 0) continue;
+            uint32_t days = r.days & lowBits(monthLength(y, m));
+            if (y == from.year && m == from.month) days &= ~lowBits(from.day - 1);
+            if (days == 0) continue;
+            const int64_t first = daysFromCivil(y, m, 1);
+            days &= daysOnWeekdays(r.weekdays, weekdayOfDays(first));
+            if (days != 0) {
+                found = first + lowestBit(days);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The first day in [lo, hi] whose lunar date matches, walking the lunar
+// table a month at a time.
+bool firstLunarDayIn(const AlarmRecord& a, const Reach& r, int64_t lo, int64_t hi, int64_t& found) {
+    const int64_t epoch = daysFromCivil(1901, 1, 1);
+    LunarMonth m;
+    if (lo > hi || !lunarMonthAt(static_cast<int32_t>(lo - epoch), m)) return false;
+    do {
+        const int64_t first = epoch + m.first;
+        if (first > hi) break;
+        if (m.leap ? a.monthMask != 0 : ((r.months >> (m.month - 1)) & 1) == 0) continue;
+        uint32_t days = r.days & lowBits(m.days);
+        if (m.days == 29 && (r.days & dayBit(30)) != 0) days |= dayBit(29);
+        if (lo > first) days &= ~lowBits(static_cast<int>(lo - first));
+        if (hi < first + m.days - 1) days &= lowBits(static_cast<int>(hi - first + 1));
+        days &= daysOnWeekdays(r.weekdays, weekdayOfDays(first));
+        if (days != 0) {
+            found = first + lowestBit(days);
+            return true;
+        }
+    } while (nextLunarMonth(m));
+    return false;
+}
+
+// The same for a lunar alarm, within the lunar tables and, under a year
+// mask, one allowed Gregorian year after the other.
+bool firstLunarDay(const AlarmRecord& a, const Reach& r, int64_t fromDay, int64_t& found) {
+    const int64_t firstDay = daysFromCivil(1901, 1, 1), lastDay = daysFromCivil(2050, 12, 31);
+    const int64_t lo = fromDay > firstDay ? fromDay : firstDay;
+    if (a.yearMask == 0) return firstLunarDayIn(a, r, lo, lastDay, found);
+    for (uint32_t years = a.yearMask; years != 0; years &= years - 1) {
+        const int year = kFirstAlarmYear + lowestBit(years);
+        const int64_t yearStart = daysFromCivil(year, 1, 1), yearEnd = daysFromCivil(year, 12, 31);
+        if (firstLunarDayIn(a, r, lo > yearStart ? lo : yearStart, yearEnd < lastDay ? yearEnd : lastDay, found))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool nextRing(const AlarmRecord& alarm, const LocalTime& after, LocalTime& next) {
+    Reach r;
+    if (!reachOf(alarm, r)) return false;
+    LocalTime start = after;
+    start.second = 0;
+    start = addSeconds(start, 60);
+    // Hours still to come on the first day, and the first day worth searching from.
+    const int fromHour = alarm.minute >= start.minute ? start.hour : start.hour + 1;
+    const uint32_t hoursLeft = r.hours & ~lowBits(fromHour);
+    const int64_t today = daysFromCivil(start.year, start.month, start.day);
+    const int64_t fromDay = hoursLeft != 0 ? today : today + 1;
+    int64_t day;
+    const bool found = isLunarAlarm(alarm) ? firstLunarDay(alarm, r, fromDay, day)
+                                           : firstGregorianDay(alarm, r, fromDay, day);
+    if (!found) return false;
+    civilFromDays(day, next);
+    next.hour = lowestBit(day == today ? hoursLeft : r.hours);
+    next.minute = alarm.minute;
+    next.second = 0;
     return true;
 }
 
@@ -118,8 +279,7 @@ bool inDaylightTime(const TimeZoneRecord& zone, const LocalTime& now) {
     if (!daylightPeriod(zone, now.year, p)) return false;
     const int64_t start = secondKey(now.year, p.start.month, p.start.day, int64_t{p.start.hour} * 3600);
     const int64_t end = secondKey(now.year, p.end.month, p.end.day, int64_t{p.end.hour} * 3600);
-    const int64_t at = secondKey(now.year, now.month, now.day,
-                                 int64_t{now.hour} * 3600 + now.minute * 60 + now.second);
+    const int64_t at = wallSeconds(now);
     if (start < end) return start <= at && at < end;
     if (start > end) return at >= start || at < end;
     return false;

@@ -4,21 +4,59 @@
 
 #include <cstdint>
 
+#include "calendar/lunar.h"
 #include "model/localtime.h"
 #include "model/records.h"
 
-constexpr int kFirstAlarmYear = 2009;
-constexpr int kLastAlarmYear = 2029;
-
 // True at second 0 of a minute that matches every non-zero mask and the
-// alarm's minute; never outside 2009..2029.
+// alarm's minute. A year mask of 0 matches every year; any other matches only
+// the years 2009..2040 of its bits. A lunar alarm reads its month and day
+// masks on the lunar date of the day and is never due outside 1901..2050.
 bool isDue(const LocalTime& t, const AlarmRecord& a);
+
+// The due test in parts, for callers that test many alarms on the same day
+// and convert that day to the lunar calendar once: everything but the month
+// and day, then those on the Gregorian or on the lunar date.
+inline bool dueAtClock(const LocalTime& t, const AlarmRecord& a) {
+    // The cheap exact tests first; the result is the same conjunction.
+    if (t.second != 0 || t.minute != a.minute) return false;
+    if (a.yearMask != 0 && (a.yearMask & yearBit(t.year)) == 0) return false;
+    if (a.weekdayMask != 0 && (a.weekdayMask & weekdayBit(t.weekday)) == 0) return false;
+    return a.hourMask == 0 || (a.hourMask & hourBit(t.hour)) != 0;
+}
+bool gregorianDateMatches(const LocalTime& t, const AlarmRecord& a);
+// Month bit n is lunar month n + 1, a leap month only under a month mask of
+// 0; day bit n is lunar day n + 1, and 三十 (bit 29) takes 廿九 when the month
+// has only 29 days.
+bool lunarDateMatches(const LunarDate& day, const AlarmRecord& a);
+// The lunar date of the day of `t`; false outside 1901-01-01..2050-12-31.
+bool lunarDateAt(const LocalTime& t, LunarDate& out);
+
+// isDue with the lunar date supplied by `lunarOf`, a callable returning a
+// const LunarDate* for the day of `t` (null outside the lunar tables). It is
+// called only for a lunar alarm whose other fields already match.
+template <class LunarOf>
+bool isDueWith(const LocalTime& t, const AlarmRecord& a, LunarOf&& lunarOf) {
+    if (!dueAtClock(t, a)) return false;
+    if (!isLunarAlarm(a)) return gregorianDateMatches(t, a);
+    const LunarDate* day = lunarOf();
+    return day != nullptr && lunarDateMatches(*day, a);
+}
+
+// The first moment strictly after `after` at which isDue holds (second 0,
+// weekday filled in); false when there is none. Ignores `disabled` and
+// `temporary`. No allocation; bounded work whatever the record holds.
+bool nextRing(const AlarmRecord& alarm, const LocalTime& after, LocalTime& next);
 
 // Proleptic Gregorian arithmetic on the wall clock: the result is `t` moved by
 // `seconds` with the weekday recomputed. No daylight-saving jump is applied,
 // so sound-start probes and the automatic alarm count wall-clock minutes.
 // `t` must be a valid calendar moment.
 LocalTime addSeconds(const LocalTime& t, int64_t seconds);
+
+// Seconds since 1970-01-01 00:00:00 of a wall-clock moment, for telling how
+// far apart two moments are.
+int64_t wallSeconds(const LocalTime& t);
 
 // Days since 1970-01-01 of a Gregorian date (month 1..12).
 int64_t daysFromCivil(int year, int month, int day);

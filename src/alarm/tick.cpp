@@ -1,5 +1,7 @@
 #include "alarm/tick.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -22,33 +24,65 @@ private:
     char text_[N + 1];
 };
 
-// Sound-start probes are whole minutes away from now, and most alarms share
-// the same few offsets: each offset's calendar fields are worked out once.
-class ProbeCache {
+// One second's view of the calendar. Sound-start probes are whole minutes
+// away from now, and most alarms share the same few offsets: each offset's
+// calendar fields are worked out once, and each day's lunar date too.
+class SecondView {
 public:
-    explicit ProbeCache(const LocalTime& now) : now_(now) {}
+    explicit SecondView(const LocalTime& now) : now_(now), minuteOfDay_(now.hour * 60 + now.minute) {}
 
-    const LocalTime& at(int offsetMinutes) {
-        const int slot = offsetMinutes - kLowest;
-        if (slot < 0 || slot >= kSlots) {
-            spill_ = addSeconds(now_, int64_t{offsetMinutes} * 60);
-            return spill_;
-        }
-        if (!filled_[slot]) {
-            probes_[slot] = addSeconds(now_, int64_t{offsetMinutes} * 60);
-            filled_[slot] = true;
-        }
-        return probes_[slot];
+    bool isDue(const AlarmRecord& alarm, int offsetMinutes) {
+        const Probe& p = probe(offsetMinutes);
+        return isDueWith(p.time, alarm, [&] { return lunarDay(p); });
     }
 
 private:
+    // A probe's moment, and the slot of its day among the days around now.
+    struct Probe {
+        LocalTime time;
+        int day;
+    };
+
+    const Probe& probe(int offsetMinutes) {
+        const int slot = offsetMinutes - kLowest;
+        Probe* p = &spill_;
+        if (slot >= 0 && slot < kSlots) {
+            p = &probes_[slot];
+            if (filled_[slot]) return *p;
+            filled_[slot] = true;
+        }
+        p->time = addSeconds(now_, int64_t{offsetMinutes} * 60);
+        // Whole days between now's day and the probe's, rounded down.
+        const int sum = minuteOfDay_ + offsetMinutes;
+        p->day = (sum >= 0 ? sum : sum - 1439) / 1440 + kDaysBack;
+        return *p;
+    }
+
+    const LunarDate* lunarDay(const Probe& p) {
+        if (p.day < 0 || p.day >= kDaySlots) return lunarDateAt(p.time, spillDay_) ? &spillDay_ : nullptr;
+        if (dayState_[p.day] == 0) dayState_[p.day] = lunarDateAt(p.time, days_[p.day]) ? 1 : 2;
+        return dayState_[p.day] == 1 ? &days_[p.day] : nullptr;
+    }
+
     static constexpr int kLowest = -320;
     static constexpr int kSlots = 384;
+    // Byte-sized lead, interval and repeat count reach about 11.3 days either way.
+    static constexpr int kDaysBack = 12;
+    static constexpr int kDaySlots = 2 * kDaysBack + 1;
     const LocalTime& now_;
-    LocalTime spill_{};
+    const int minuteOfDay_;
+    Probe spill_{};
     bool filled_[kSlots] = {};
-    LocalTime probes_[kSlots];
+    Probe probes_[kSlots];
+    LunarDate spillDay_{};
+    uint8_t dayState_[kDaySlots] = {};  // 0 not converted, 1 lunar date known, 2 outside the tables
+    LunarDate days_[kDaySlots];
 };
+
+// The used part of the table, whatever alarmCount holds.
+int tableCount(const AlarmTable& table) {
+    return table.alarmCount < 0 ? 0 : table.alarmCount > kMaxAlarms ? kMaxAlarms : table.alarmCount;
+}
 
 // What one alarm does in this second, decided before anything runs.
 struct PlannedAlarm {
@@ -71,10 +105,8 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
     };
     Pick picks[kMaxAlarms];
     int picked = 0;
-    ProbeCache probes(now);
-    int count = table.alarmCount;
-    if (count < 0) count = 0;
-    if (count > kMaxAlarms) count = kMaxAlarms;
+    SecondView view(now);
+    const int count = tableCount(table);
     for (int i = 0; i < count; ++i) {
         const AlarmRecord& alarm = table.alarms[i];
         // A minute outside 0..59 matches no moment at all.
@@ -87,12 +119,12 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
         for (int j = 0; j < alarm.repeatCount; ++j) {
             if (probeMinute == alarm.minute) {
                 const int offset = alarm.leadMinutes - j * alarm.intervalMinutes;
-                if (isDue(probes.at(offset), alarm)) ++starts;
+                if (view.isDue(alarm, offset)) ++starts;
             }
             probeMinute -= step;
             if (probeMinute < 0) probeMinute += 60;
         }
-        const bool due = isDue(now, alarm);
+        const bool due = view.isDue(alarm, 0);
         if (starts > 0 || due) picks[picked++] = Pick{i, starts, due};
     }
     // The copies are what the pass runs from, whatever happens to the table later.
@@ -141,19 +173,69 @@ void ClockTick::setDefaultSound(const char* path, bool exists) {
 }
 
 bool ClockTick::enterSecond(const LocalTime& now) {
-    if (haveLastTick_ && sameSecond(now, lastTick_)) return false;
-    lastTick_ = now;
-    haveLastTick_ = true;
+    const int64_t second = wallSeconds(now);
+    if (haveLastSecond_ && second == lastSecond_) return false;
+    // Time before the first second, or before a clock set back, is not replayed.
+    claimFrom_ = haveLastSecond_ && second > lastSecond_ ? lastSecond_ : second - 1;
+    claimTo_ = second;
+    haveClaim_ = true;
+    lastSecond_ = second;
+    haveLastSecond_ = true;
     return true;
 }
 
-// A power action's countdown runs a modal loop in which this function runs
-// again for later seconds, and dialogs may change the table meanwhile. So a
-// pass first decides everything from the table as it stands, keeping copies
-// of the alarms that act in this second, and then runs them from its own
-// local plan: inner passes share nothing with it, no alarm acts twice for
-// one second, and the outer pass finishes its own alarms after the dialog.
 void ClockTick::runSecond(const LocalTime& now, const TimeZoneRecord& zone) {
+    const int64_t second = wallSeconds(now);
+    // The range is taken over before anything runs: a countdown's nested ticks
+    // claim only seconds after it, and this pass finishes its own afterwards.
+    const int64_t from = haveClaim_ && claimTo_ == second ? claimFrom_ : second - 1;
+    haveClaim_ = false;
+    if (second - from > kCatchUpSeconds) {
+        reportMissed(from, now);
+    } else {
+        // Nothing acts off second 0, so only the minutes in the gap are replayed.
+        const int64_t firstMinute = from + 1 + (60 - ((from + 1) % 60 + 60) % 60) % 60;
+        for (int64_t s = firstMinute; s < second; s += 60)
+            processSecond(addSeconds(now, s - second), zone);
+    }
+    processSecond(now, zone);
+}
+
+void ClockTick::reportMissed(int64_t lastSeen, const LocalTime& now) {
+    if (!settings_.alarmService) return;
+    const int64_t end = wallSeconds(now);
+    const int64_t start = lastSeen > end - kMissedTextWindow ? lastSeen : end - kMissedTextWindow;
+    const LocalTime windowStart = addSeconds(now, start - end);
+    struct Missed {
+        int64_t at;
+        std::string line;
+    };
+    std::vector<Missed> missed;
+    const int count = tableCount(table_);
+    for (int i = 0; i < count; ++i) {
+        const AlarmRecord& alarm = table_.alarms[i];
+        const FieldText<sizeof alarm.text> text(alarm.text);
+        if (alarm.disabled || text.empty()) continue;
+        // An alarm rings at most hourly, so this walks at most a day's rings.
+        LocalTime latest = windowStart, ring{};
+        while (nextRing(alarm, latest, ring) && wallSeconds(ring) < end) latest = ring;
+        if (wallSeconds(latest) == start) continue;
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "[错过 %02d:%02d] ", latest.hour, latest.minute);
+        missed.push_back(Missed{wallSeconds(latest), stamp + std::string(text.c_str())});
+    }
+    std::stable_sort(missed.begin(), missed.end(),
+                     [](const Missed& a, const Missed& b) { return a.at < b.at; });
+    for (const Missed& m : missed) seams_.appendMemoLine(m.line.c_str());
+}
+
+// A power action's countdown runs a modal loop in which the tick runs again
+// for later seconds, and dialogs may change the table meanwhile. So a second
+// first decides everything from the table as it stands, keeping copies of
+// the alarms that act in it, and then runs them from its own local plan:
+// inner passes share nothing with it, no alarm acts twice for one second,
+// and the outer pass finishes its own alarms after the dialog.
+void ClockTick::processSecond(const LocalTime& now, const TimeZoneRecord& zone) {
     zoneOffset_ = zoneOffsetSeconds(zone, now);
     if (!settings_.alarmService) return;
     // Probes are whole minutes away from now, so nothing is due off second 0.

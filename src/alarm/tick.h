@@ -37,30 +37,50 @@ void startDefaultSound(const char* defaultSoundPath, AlarmSeams& seams);
 // countdown, during which the tick runs again.
 void fireAlarm(const AlarmRecord& alarm, AlarmSeams& seams);
 
+// The clock's per-second work, including seconds it did not see: the timer
+// calls enterSecond on every tick and, when it says so, shows the time and
+// calls runSecond for the same moment.
 class ClockTick {
 public:
     ClockTick(const ClockSettings& settings, AlarmTable& table, AlarmSeams& seams);
 
     void setDefaultSound(const char* path, bool exists);
 
-    // True when `now` is a new second (and remembers it); the caller then
-    // refreshes the face and tooltip and calls runSecond.
+    // True when `now` is a new second. It then claims every second since the
+    // last one claimed (only `now` itself on the first call, or after the clock
+    // went back), so that a nested tick never takes a second this one owns.
     bool enterSecond(const LocalTime& now);
 
-    // The zone offset, the automatic alarm at second 0, then the sound starts
-    // and due alarms of the table for this second.
+    // Processes the seconds enterSecond claimed for `now`, or `now` alone when
+    // it claimed none for it. A gap of up to kCatchUpSeconds replays each
+    // missed second in order, exactly as if it had been seen; after a longer
+    // one, the texts of the alarms that fell due in its last day go to the
+    // memo marked as missed, and nothing else is replayed. `now` itself is
+    // processed last, as any second: the zone offset, the automatic alarm at
+    // second 0, then the sound starts and due alarms of the table.
     void runSecond(const LocalTime& now, const TimeZoneRecord& zone);
 
-    // The offset to UTC+8 wall-clock time of the last runSecond.
+    // The offset to UTC+8 wall-clock time of the last second processed.
     int32_t zoneOffset() const { return zoneOffset_; }
 
+    static constexpr int64_t kCatchUpSeconds = 300;
+    static constexpr int64_t kMissedTextWindow = 24 * 3600;
+
 private:
+    void processSecond(const LocalTime& now, const TimeZoneRecord& zone);
+    // Appends "[错过 HH:MM] text" for every enabled alarm with a text whose
+    // latest due moment t has lastSeen < t < now and lies within a day of now.
+    void reportMissed(int64_t lastSeen, const LocalTime& now);
+
     const ClockSettings& settings_;
     AlarmTable& table_;
     AlarmSeams& seams_;
     std::string defaultSound_;
     bool defaultSoundExists_ = false;
-    bool haveLastTick_ = false;
-    LocalTime lastTick_{};
+    bool haveLastSecond_ = false;
+    int64_t lastSecond_ = 0;   // wall-clock second last claimed
+    bool haveClaim_ = false;   // seconds (claimFrom_, claimTo_] wait for runSecond
+    int64_t claimFrom_ = 0;
+    int64_t claimTo_ = 0;
     int32_t zoneOffset_ = 0;
 };

@@ -4,22 +4,31 @@
 #include <cstring>
 
 #include "alarm/schedule.h"
+#include "calendar/lunar.h"
 
-int timeListSize(TimeList list) {
+int timeListSize(TimeList list, bool lunar) {
     switch (list) {
     case TimeList::Years: return kLastAlarmYear - kFirstAlarmYear + 1;
     case TimeList::Months: return 12;
-    case TimeList::Days: return 31;
+    case TimeList::Days: return lunar ? 30 : 31;
     case TimeList::Weekdays: return 7;
     case TimeList::Hours: return 24;
     }
     return 0;
 }
 
-std::string timeListEntry(TimeList list, int index) {
-    if (index < 0 || index >= timeListSize(list))
+std::string timeListEntry(TimeList list, int index, bool lunar) {
+    if (index < 0 || index >= timeListSize(list, lunar))
         return std::string();
     char text[32];
+    if (lunar && list == TimeList::Months) {
+        lunarMonthName(index + 1, text);
+        return text;
+    }
+    if (lunar && list == TimeList::Days) {
+        lunarDayName(index + 1, text);
+        return text;
+    }
     switch (list) {
     case TimeList::Years: std::snprintf(text, sizeof text, "%04d年", kFirstAlarmYear + index); break;
     case TimeList::Months: std::snprintf(text, sizeof text, "%d月", index + 1); break;
@@ -63,17 +72,12 @@ uint32_t maskOfSelection(const int* indices, size_t count) {
     return mask;
 }
 
-uint32_t yearMaskOf(int year) {
-    const uint32_t bit = yearBit(year);
-    return bit ? bit : kUnlistedYearMask;
-}
-
 AlarmRecord newAlarmDefaults(const ClockSettings& settings, const LocalTime& now,
                              const char* defaultSoundPath, bool defaultSoundExists) {
     AlarmRecord r = emptyAlarm();
     // The first sound start, quickLead minutes early, still lies a minute ahead.
     const LocalTime t = addSeconds(now, (int64_t{settings.quickLead} + 1) * 60);
-    r.yearMask = yearMaskOf(t.year);
+    r.yearMask = yearBit(t.year);
     r.monthMask = monthBit(t.month);
     r.dayMask = dayBit(t.day);
     r.hourMask = hourBit(t.hour);
@@ -88,8 +92,11 @@ AlarmRecord newAlarmDefaults(const ClockSettings& settings, const LocalTime& now
     return r;
 }
 
-void presetForDate(AlarmRecord& record, int year, int month, int day) {
-    record.yearMask = yearMaskOf(year);
+bool presetForDate(AlarmRecord& record, int year, int month, int day) {
+    // A year mask of 0 would ring on that date every year: refused instead.
+    if (!isAlarmYear(year))
+        return false;
+    record.yearMask = yearBit(year);
     record.monthMask = monthBit(month);
     record.dayMask = dayBit(day);
     record.hourMask = hourBit(12);
@@ -98,11 +105,12 @@ void presetForDate(AlarmRecord& record, int year, int month, int day) {
     storeText(record.soundPath, "");
     record.temporary = 0;
     record.disabled = 0;
+    return true;
 }
 
 void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int hour, int minute,
                          const char* soundPath) {
-    record.yearMask = yearMaskOf(year);
+    record.yearMask = yearBit(year);
     record.monthMask = monthBit(month);
     record.dayMask = dayBit(day);
     record.hourMask = hourBit(hour);
@@ -115,6 +123,34 @@ void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int 
     record.temporary = 1;
     record.disabled = 0;
 }
+
+bool lunarDateMasks(int year, int month, int day, uint32_t& monthMask, uint32_t& dayMask) {
+    LunarDate lunar;
+    if (!lunarDateAt(LocalTime{year, month, day, 0, 0, 0, 0}, lunar))
+        return false;
+    monthMask = monthBit(lunar.month);
+    dayMask = dayBit(lunar.day);
+    return true;
+}
+
+std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now) {
+    if (record.disabled)
+        return "此闹铃已禁用。";
+    LocalTime next;
+    if (!nextRing(record, now, next))
+        return "按此设置，闹铃不会再响。";
+    char text[96];
+    std::snprintf(text, sizeof text, "下次响铃：%d年%d月%d日 星期%s %02d:%02d", next.year, next.month,
+                  next.day, weekdayNames[next.weekday], next.hour, next.minute);
+    return text;
+}
+
+bool asksBeforeSaving(const AlarmRecord& record, const LocalTime& now) {
+    LocalTime next;
+    return !record.disabled && !nextRing(record, now, next);
+}
+
+const char kNeverRingsQuestion[] = "按此设置，闹铃不会再响。仍然保存吗？";
 
 const int kMinuteItems[6] = {0, 10, 20, 30, 40, 50};
 bool hasAction(int specialAction, const char* sound, const char* text, const char* program) {

@@ -16,10 +16,12 @@
 enum class TimeList { Years, Months, Days, Weekdays, Hours };
 constexpr int kTimeListCount = 5;
 
-// 21, 12, 31, 7, 24.
-int timeListSize(TimeList list);
-// "2009年", "1月", "1日", "星期日", "0时" …; "" for an index outside the list.
-std::string timeListEntry(TimeList list, int index);
+// 32, 12, 31, 7, 24; in lunar mode the day list holds 30 entries.
+int timeListSize(TimeList list, bool lunar = false);
+// "2009年", "1月", "1日", "星期日", "0时" …; in lunar mode the month list
+// reads "正月" … "腊月" and the day list "初一" … "三十". "" for an index
+// outside the list.
+std::string timeListEntry(TimeList list, int index, bool lunar = false);
 
 // The mask a list shows, and setting it back into the record.
 uint32_t timeListMask(const AlarmRecord& record, TimeList list);
@@ -30,28 +32,38 @@ bool entrySelected(uint32_t mask, int index);
 // The sum of bit n over the selected indices; an index outside 0..31 adds nothing.
 uint32_t maskOfSelection(const int* indices, size_t count);
 
-// The year mask of a date that lies outside the year list: a bit no entry
-// shows and no year in 2009..2029 matches, so such an alarm never rings
-// rather than ringing every year. Confirming the dialog replaces it with
-// what the list shows.
-constexpr uint32_t kUnlistedYearMask = 0x80000000u;
-// yearBit for 2009..2029, kUnlistedYearMask for every other year.
-uint32_t yearMaskOf(int year);
-
 // A new alarm for now + (quickLead + 1) minutes: every mask selects that
 // moment, the default sound when it exists, temporary, the quick-alarm
-// sound numbers. Everything else, padding included, is zero.
+// sound numbers. Everything else, padding included, is zero. A moment
+// outside 2009..2040 selects no year, which means every year.
 AlarmRecord newAlarmDefaults(const ClockSettings& settings, const LocalTime& now,
                              const char* defaultSoundPath, bool defaultSoundExists);
 
 // A permanent alarm at noon of one date, without a sound; the program, text,
-// special action and sound numbers stay as they are.
-void presetForDate(AlarmRecord& record, int year, int month, int day);
+// special action and sound numbers stay as they are. False, and the record
+// untouched, for a year outside 2009..2040, which no year entry can hold.
+bool presetForDate(AlarmRecord& record, int year, int month, int day);
 
 // A temporary one-shot alarm for one minute with the given sound and no
-// other action; the sound numbers stay as they are.
+// other action; the sound numbers stay as they are. Outside 2009..2040 the
+// year mask is 0: the alarm is gone at the next start anyway.
 void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int hour, int minute,
                          const char* soundPath);
+
+// The lunar month and day masks of a Gregorian date of 1901..2050, for "this
+// day every lunar year"; a day of a leap month gives the regular month. False
+// outside the lunar tables.
+bool lunarDateMasks(int year, int month, int day, uint32_t& monthMask, uint32_t& dayMask);
+
+// The editor's line about the next ring of `record` after `now`:
+// "下次响铃：2026年12月9日 星期三 08:30", "按此设置，闹铃不会再响。" or,
+// for a disabled alarm, "此闹铃已禁用。".
+std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now);
+
+// OK asks kNeverRingsQuestion (Yes/No) first when this holds: the alarm is
+// enabled and will never ring again.
+bool asksBeforeSaving(const AlarmRecord& record, const LocalTime& now);
+extern const char kNeverRingsQuestion[];
 
 // The minute combo's items; the other combos' are in model/dialogtext.h.
 extern const int kMinuteItems[6];    // 0, 10 … 50

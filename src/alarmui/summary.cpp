@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "alarm/actions.h"
+#include "alarm/schedule.h"
 #include "model/gbkpath.h"
 
 namespace {
@@ -23,16 +24,16 @@ std::string numberCell(int index, const AlarmRecord& r) {
 }
 
 std::string timeSummary(const AlarmRecord& r) {
-    std::string s;
+    std::string s = isLunarAlarm(r) ? "农历" : "";
     const bool noDate = r.yearMask == 0 && r.monthMask == 0 && r.dayMask == 0;
     if (noDate && r.weekdayMask == 0)
-        s = "每日 ";
+        s += "每日 ";
     else if (noDate)
-        s = "星期重复 ";
+        s += "星期重复 ";
     else if (r.weekdayMask == 0)
-        s = "年月日重复 ";
+        s += "年月日重复 ";
     else
-        s = "指定日期 ";
+        s += "指定日期 ";
 
     // Bits 24..31 name no hour: they are not listed, and like the due test
     // they do not make the alarm hourly either, only a zero mask does.
@@ -58,11 +59,30 @@ std::string fileNameCell(const char* field, size_t width) {
 
 std::string parametersCell(const AlarmRecord& r) {
     char text[160];
-    std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d %d", static_cast<int32_t>(r.yearMask),
+    std::snprintf(text, sizeof text, "%d %d %d %d %d %d %d %d %d", static_cast<int32_t>(r.yearMask),
                   static_cast<int32_t>(r.monthMask), static_cast<int32_t>(r.dayMask),
                   static_cast<int32_t>(r.hourMask), static_cast<int8_t>(r.weekdayMask), r.minute,
-                  r.specialAction, static_cast<int8_t>(r.temporary));
+                  r.specialAction, static_cast<int8_t>(r.temporary), static_cast<int8_t>(r.calendarKind));
     return text;
+}
+
+std::string nextRingCell(const AlarmRecord& r, const LocalTime& now) {
+    if (r.disabled) return "已禁用";
+    LocalTime next;
+    if (!nextRing(r, now, next)) return "不会再响";
+    char text[48];
+    if (next.year == now.year)
+        std::snprintf(text, sizeof text, "%d月%d日 %02d:%02d", next.month, next.day, next.hour, next.minute);
+    else
+        std::snprintf(text, sizeof text, "%d年%d月%d日 %02d:%02d", next.year, next.month, next.day, next.hour,
+                      next.minute);
+    return text;
+}
+
+std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now) {
+    std::array<std::string, kListColumns> cells = alarmRowCells(index, r);
+    cells[kListColumns - 1] = nextRingCell(r, now);
+    return cells;
 }
 
 std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r) {
@@ -74,7 +94,8 @@ std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord
             fileNameCell(r.programPath, sizeof r.programPath),
             action ? action : "",
             r.temporary != 0 ? "是" : "否",
-            parametersCell(r)};
+            parametersCell(r),
+            std::string()};
 }
 
 int usedAlarms(const AlarmTable& table) {

@@ -8,21 +8,28 @@
 #include <string>
 #include <vector>
 
+#include "model/localtime.h"
 #include "model/records.h"
 
-constexpr int kListColumns = 8;
+constexpr int kListColumns = 9;
 
 // "编号": the 1-based row number, with " ||" when the alarm is switched off.
 std::string numberCell(int index, const AlarmRecord& r);
 // "时间": repetition word, the hours (or "每时 ") and the minute, each piece
-// ending in a blank.
+// ending in a blank; "农历" in front for a lunar alarm.
 std::string timeSummary(const AlarmRecord& r);
 // The part of a path field after its last backslash.
 std::string fileNameCell(const char* field, size_t width);
-// "参数": the raw masks, minute, special action and temporary flag.
+// "参数": the raw masks, minute, special action, temporary flag and calendar kind.
 std::string parametersCell(const AlarmRecord& r);
+// "下次响铃" after `now`: "12月9日 08:30" within now's year, "2027年1月1日 08:30"
+// after it, "不会再响" when it never rings again, "已禁用" when switched off.
+std::string nextRingCell(const AlarmRecord& r, const LocalTime& now);
 
-// The eight cells of row `index`, column 0 first.
+// The cells of row `index`, column 0 first; the last one is the next ring
+// after `now`.
+std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now);
+// The same with the next-ring cell left empty, for a list that keeps no clock.
 std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r);
 
 // The used part of the table, whatever alarmCount holds.

@@ -69,36 +69,71 @@ int32_t daysBetween(uint16_t y1, uint16_t m1, uint16_t d1, uint16_t y2, uint16_t
     return dayNumber(y1, m1, d1) - dayNumber(y2, m2, d2);
 }
 
-void dayOffsetToLunar(int32_t offset, uint16_t& lunarYear, uint16_t& lunarMonth, uint16_t& lunarDay) {
-    if (offset < 0 || offset > lunar::kLastOffset) {
-        setZero(lunarYear, lunarMonth, lunarDay);
-        return;
-    }
+namespace {
+
+// Month i (0-based, the leap month counted in its place) of table year k.
+LunarMonth monthOfIndex(int k, int i, int32_t first) {
+    const uint16_t bits = lunar::kLunarMonthBits[k];
+    const int leap = leapOfIndex(k);
+    return LunarMonth{first, static_cast<uint16_t>(kFirstYear + k),
+                      static_cast<uint8_t>(leap != 0 && i >= leap ? i : i + 1), leap != 0 && i == leap,
+                      static_cast<uint8_t>(((bits >> (15 - i)) & 1) ? 30 : 29)};
+}
+
+int monthsOfIndex(int k) { return leapOfIndex(k) != 0 ? 13 : 12; }
+
+}  // namespace
+
+bool lunarMonthAt(int32_t offset, LunarMonth& out) {
+    if (offset < 0 || offset > lunar::kLastOffset) return false;
     // The tables start at lunar 1901; its two preceding months are fixed.
     if (offset < 19) {
-        lunarYear = 1900, lunarMonth = 11, lunarDay = static_cast<uint16_t>(offset + 11);
-        return;
+        out = LunarMonth{-10, 1900, 11, false, 29};
+        return true;
     }
     if (offset < lunar::kFirstNewYearOffset) {
-        lunarYear = 1900, lunarMonth = 12, lunarDay = static_cast<uint16_t>(offset - 18);
-        return;
+        out = LunarMonth{19, 1900, 12, false, 30};
+        return true;
     }
     const auto& starts = lunar::kLunarYearStart;
     const int k = static_cast<int>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
-    const uint16_t bits = lunar::kLunarMonthBits[k];
-    const int leap = leapOfIndex(k);
-    const int months = leap != 0 ? 13 : 12;
-    int32_t r = offset - starts[k];
     // The last month takes whatever remains; the year starts guarantee it fits.
-    int i = 0;
-    for (; i < months - 1; ++i) {
-        const int32_t len = ((bits >> (15 - i)) & 1) ? 30 : 29;
-        if (r < len) break;
-        r -= len;
+    LunarMonth m = monthOfIndex(k, 0, starts[k]);
+    for (int i = 1; i < monthsOfIndex(k) && offset - m.first >= m.days; ++i)
+        m = monthOfIndex(k, i, m.first + m.days);
+    out = m;
+    return true;
+}
+
+bool nextLunarMonth(LunarMonth& m) {
+    const int32_t first = m.first + m.days;
+    if (first > lunar::kLastOffset) return false;
+    if (m.year < kFirstYear) return lunarMonthAt(first, m);
+    // Stepped from the table directly: walks over many months stay cheap.
+    const int k = m.year - kFirstYear;
+    const int leap = leapOfIndex(k);
+    const int i = m.month - 1 + ((leap != 0 && (m.month > leap || m.leap)) ? 1 : 0);
+    m = i + 1 < monthsOfIndex(k) ? monthOfIndex(k, i + 1, first) : monthOfIndex(k + 1, 0, first);
+    return true;
+}
+
+bool lunarDateOf(uint16_t y, uint16_t m, uint16_t d, LunarDate& out) {
+    LunarMonth month;
+    if (!isSupportedDate(y, m, d) || !lunarMonthAt(offsetOf(y, m, d), month)) return false;
+    out = LunarDate{month.year, month.month, static_cast<uint8_t>(offsetOf(y, m, d) - month.first + 1),
+                    month.leap, month.days};
+    return true;
+}
+
+void dayOffsetToLunar(int32_t offset, uint16_t& lunarYear, uint16_t& lunarMonth, uint16_t& lunarDay) {
+    LunarMonth month;
+    if (!lunarMonthAt(offset, month)) {
+        setZero(lunarYear, lunarMonth, lunarDay);
+        return;
     }
-    lunarYear = static_cast<uint16_t>(kFirstYear + k);
-    lunarMonth = static_cast<uint16_t>(leap != 0 && i >= leap ? i : i + 1);
-    lunarDay = static_cast<uint16_t>(r + 1);
+    lunarYear = month.year;
+    lunarMonth = month.month;
+    lunarDay = static_cast<uint16_t>(offset - month.first + 1);
 }
 
 int solarToLunar(uint16_t y, uint16_t m, uint16_t d, uint16_t& lunarYear, uint16_t& lunarMonth,

@@ -26,6 +26,33 @@ int32_t daysBetween(uint16_t y1, uint16_t m1, uint16_t d1, uint16_t y2, uint16_t
 // range give 0/0/0.
 void dayOffsetToLunar(int32_t offset, uint16_t& lunarYear, uint16_t& lunarMonth, uint16_t& lunarDay);
 
+// One month of the lunar table, for walking the calendar a month at a time.
+struct LunarMonth {
+    int32_t first;   // offset from 1901-01-01 of its first day (negative for lunar 1900's 11th month)
+    uint16_t year;
+    uint8_t month;   // 1..12; a leap month carries the number of the month it follows
+    bool leap;
+    uint8_t days;    // 29 or 30
+};
+
+// The lunar month holding the day `offset` days after 1901-01-01; false for
+// an offset outside 1901-01-01..2050-12-31.
+bool lunarMonthAt(int32_t offset, LunarMonth& out);
+// Steps to the month after; false when that one would begin after 2050-12-31.
+bool nextLunarMonth(LunarMonth& m);
+
+// The lunar date of a Gregorian day, with what a day number alone does not
+// say: whether its month is a leap month and how long that month is.
+struct LunarDate {
+    uint16_t year;
+    uint8_t month;      // 1..12
+    uint8_t day;        // 1..30
+    bool leap;
+    uint8_t monthDays;  // 29 or 30
+};
+// False (and nothing written) for a date isSupportedDate refuses.
+bool lunarDateOf(uint16_t y, uint16_t m, uint16_t d, LunarDate& out);
+
 // Lunar date of a Gregorian date; returns the solar term of that day (0..24).
 int solarToLunar(uint16_t y, uint16_t m, uint16_t d, uint16_t& lunarYear, uint16_t& lunarMonth,
                  uint16_t& lunarDay);

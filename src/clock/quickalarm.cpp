@@ -11,3 +11,12 @@ int quickAlarmOffset(int commandId) {
         return kLong[commandId - ID_QUICK_FIRST - 7];
     return 60;
 }
+
+std::string quickAlarmSound(const ClockSettings& settings, const char* defaultSoundPath,
+                            bool defaultSoundExists) {
+    const size_t length = fieldLength(settings.quickSound, sizeof settings.quickSound);
+    if (length != 0) return std::string(settings.quickSound, length);
+    // A quick alarm has no text or program: without a sound it would do nothing.
+    if (defaultSoundExists && defaultSoundPath) return defaultSoundPath;
+    return std::string();
+}

@@ -52,31 +52,6 @@ void repairLoadedSettings(ClockSettings& s) {
     if (s.textColor == s.backColor && s.backColor == 5) s.textColor = kGreen;
 }
 
-uint32_t yearBit(int year) {
-    if (year < 2009 || year > 2029) return 0;
-    return uint32_t{1} << (year - 2009);
-}
-
-uint32_t monthBit(int month) {
-    if (month < 1 || month > 12) return 0;
-    return uint32_t{1} << (month - 1);
-}
-
-uint32_t dayBit(int day) {
-    if (day < 1 || day > 31) return 0;
-    return uint32_t{1} << (day - 1);
-}
-
-uint32_t hourBit(int hour) {
-    if (hour < 0 || hour > 23) return 0;
-    return uint32_t{1} << hour;
-}
-
-uint8_t weekdayBit(int weekday) {
-    if (weekday < 0 || weekday > 6) return 0;
-    return static_cast<uint8_t>(1u << weekday);
-}
-
 const char* const weekdayNames[7] = {"日", "一", "二", "三", "四", "五", "六"};
 
 size_t fieldLength(const char* field, size_t width) {

@@ -31,9 +31,9 @@ struct ClockSettings {
 };
 
 struct AlarmRecord {
-    uint32_t yearMask;       // bit n = year 2009 + n; 0 = any year
-    uint32_t monthMask;      // bit n = month n + 1
-    uint32_t dayMask;        // bit n = day n + 1
+    uint32_t yearMask;       // bit n = year 2009 + n (2009..2040); 0 = any year
+    uint32_t monthMask;      // bit n = month n + 1 (lunar month for a lunar alarm)
+    uint32_t dayMask;        // bit n = day n + 1 (lunar day for a lunar alarm)
     uint32_t hourMask;       // bit n = hour n
     uint8_t weekdayMask;     // bit n = weekday n, 0 = Sunday
     int8_t minute;           // exact, never a wildcard
@@ -43,7 +43,8 @@ struct AlarmRecord {
     int8_t repeatCount;
     int8_t leadMinutes;
     int8_t intervalMinutes;
-    uint8_t pad837[3];
+    uint8_t calendarKind;    // kCalendarLunar: month and day masks follow the lunar calendar
+    uint8_t pad838[2];
     int32_t specialAction;   // 0 none, 1 shut down, 2 restart, 3 standby, 4 hibernate, 5 log off
     uint8_t temporary;       // kept in memory only, never saved
     uint8_t disabled;
@@ -95,7 +96,8 @@ static_assert(offsetof(AlarmRecord, text) == 638, "layout");
 static_assert(offsetof(AlarmRecord, repeatCount) == 834, "layout");
 static_assert(offsetof(AlarmRecord, leadMinutes) == 835, "layout");
 static_assert(offsetof(AlarmRecord, intervalMinutes) == 836, "layout");
-static_assert(offsetof(AlarmRecord, pad837) == 837, "layout");
+static_assert(offsetof(AlarmRecord, calendarKind) == 837, "layout");
+static_assert(offsetof(AlarmRecord, pad838) == 838, "layout");
 static_assert(offsetof(AlarmRecord, specialAction) == 840, "layout");
 static_assert(offsetof(AlarmRecord, temporary) == 844, "layout");
 static_assert(offsetof(AlarmRecord, disabled) == 845, "layout");
@@ -107,16 +109,39 @@ ClockSettings defaultSettings();
 // A fresh alarm record: all bytes zero.
 AlarmRecord emptyAlarm();
 
+// calendarKind values. Records written before lunar alarms existed hold 0
+// there, and any value but kCalendarLunar reads as Gregorian.
+constexpr uint8_t kCalendarGregorian = 0;
+constexpr uint8_t kCalendarLunar = 1;
+inline bool isLunarAlarm(const AlarmRecord& a) { return a.calendarKind == kCalendarLunar; }
+
+// The years a year mask can name: bit n is year kFirstAlarmYear + n, so the
+// 32 bits end at 2040. A year mask of 0 means every year, without limit.
+constexpr int kFirstAlarmYear = 2009;
+constexpr int kLastAlarmYear = 2040;
+inline bool isAlarmYear(int year) { return year >= kFirstAlarmYear && year <= kLastAlarmYear; }
+
 // Applied right after the settings are read from db.dat.
 void repairLoadedSettings(ClockSettings& s);
 
 // Mask bits. Values outside each unit's range give 0 (no bit), never a
-// shift by a negative or oversized count.
-uint32_t yearBit(int year);      // 2009..2029
-uint32_t monthBit(int month);    // 1..12
-uint32_t dayBit(int day);        // 1..31
-uint32_t hourBit(int hour);      // 0..23
-uint8_t weekdayBit(int weekday); // 0..6, 0 = Sunday
+// shift by a negative or oversized count. Inline: the due test asks for them
+// for every sound-start probe of every alarm, every second.
+inline uint32_t yearBit(int year) {  // 2009..2040
+    return isAlarmYear(year) ? uint32_t{1} << (year - kFirstAlarmYear) : 0;
+}
+inline uint32_t monthBit(int month) {  // 1..12
+    return month >= 1 && month <= 12 ? uint32_t{1} << (month - 1) : 0;
+}
+inline uint32_t dayBit(int day) {  // 1..31
+    return day >= 1 && day <= 31 ? uint32_t{1} << (day - 1) : 0;
+}
+inline uint32_t hourBit(int hour) {  // 0..23
+    return hour >= 0 && hour <= 23 ? uint32_t{1} << hour : 0;
+}
+inline uint8_t weekdayBit(int weekday) {  // 0..6, 0 = Sunday
+    return weekday >= 0 && weekday <= 6 ? static_cast<uint8_t>(1u << weekday) : 0;
+}
 
 // "日", "一" … "六", index 0 = Sunday; shown as "星期%s".
 extern const char* const weekdayNames[7];

@@ -76,7 +76,7 @@ E2E_SCENARIO(list_shows_alarm_rows) {
     E2E_CHECK(column(run.view, 4) == "||notepad.exe|");
     E2E_CHECK(column(run.view, 5) == "||关机|");
     E2E_CHECK(column(run.view, 6) == "否|否|否|是");
-    E2E_CHECK(cell(run.view, 2, 7) == "131072 2048 16777216 4194304 0 0 1 0");
+    E2E_CHECK(cell(run.view, 2, 7) == "131072 2048 16777216 4194304 0 0 1 0 0");
 
     const int widths[8] = {40, 180, 80, 200, 80, 80, 40, 0};
     for (int i = 0; i < 8; ++i)

@@ -6,6 +6,7 @@
 
 #include "alarm/schedule.h"
 #include "alarmui/editorlogic.h"
+#include "testtime.h"
 
 namespace {
 
@@ -38,18 +39,31 @@ TEST(EditorDefaults, NewAlarmSelectsNowPlusLeadPlusOneMinute) {
     EXPECT_EQ(std::string(r.soundPath, sizeof r.soundPath), std::string(sizeof r.soundPath, '\0'));
 }
 
-TEST(EditorDefaults, YearsOutsideTheListNeverRing) {
-    // 2029-12-31 23:58 plus six minutes lands in 2030: no year entry is selected.
-    AlarmRecord r = newAlarmDefaults(defaultSettings(), LocalTime{2029, 12, 31, 23, 58, 0, 1}, "", false);
-    for (int i = 0; i < timeListSize(TimeList::Years); ++i)
-        EXPECT_FALSE(entrySelected(r.yearMask, i)) << i;
-    // A one-shot alarm made while the clock says 2008 must not come back in 2009.
+TEST(EditorDefaults, YearsOutsideTheListSelectNoYearOrRefuseThePreset) {
+    // 2029 runs on into 2030, a listed year now.
+    AlarmRecord r = newAlarmDefaults(defaultSettings(), at(2029, 12, 31, 23, 58), "", false);
+    EXPECT_EQ(r.yearMask, yearBit(2030));
+    EXPECT_TRUE(entrySelected(r.yearMask, 21));
+    // Past 2040 no entry is selected: every year, as the editor then shows.
+    r = newAlarmDefaults(defaultSettings(), at(2040, 12, 31, 23, 58), "", false);
+    EXPECT_EQ(masks(r), (Masks{0, monthBit(1), dayBit(1), hourBit(0), weekdayBit(2)}));
+    // A one-shot alarm made while the clock says 2008 still rings at its minute.
     presetForQuickAlarm(r, 2008, 3, 1, 8, 0, "");
-    EXPECT_FALSE(isDue(LocalTime{2009, 3, 1, 8, 0, 0, 0}, r));
-    presetForDate(r, 1950, 10, 1);
-    EXPECT_FALSE(isDue(LocalTime{2010, 10, 1, 12, 0, 0, 5}, r));
-    presetForDate(r, 2029, 10, 1);
-    EXPECT_TRUE(isDue(LocalTime{2029, 10, 1, 12, 0, 0, 1}, r));
+    EXPECT_EQ(r.yearMask, 0u);
+    EXPECT_TRUE(isDue(at(2008, 3, 1, 8, 0), r));
+
+    // The calendar's dates outside 2009..2040 make no alarm at all.
+    const AlarmRecord untouched = filledWithX();
+    for (int year : {1901, 2008, 2041, 2050}) {
+        r = untouched;
+        EXPECT_FALSE(presetForDate(r, year, 10, 1)) << year;
+        EXPECT_EQ(0, std::memcmp(&r, &untouched, sizeof r)) << year;
+    }
+    ASSERT_TRUE(presetForDate(r, 2035, 10, 1));
+    EXPECT_EQ(r.yearMask, yearBit(2035));
+    ASSERT_TRUE(presetForDate(r, 2040, 10, 1));
+    EXPECT_TRUE(isDue(at(2040, 10, 1, 12), r));
+    EXPECT_FALSE(isDue(at(2041, 10, 1, 12), r));
 }
 
 TEST(EditorPresets, DateKeepsActionsQuickAlarmClearsThem) {
@@ -72,7 +86,7 @@ TEST(EditorPresets, DateKeepsActionsQuickAlarmClearsThem) {
 }
 
 TEST(EditorLists, EntriesAndMaskRoundTrip) {
-    const char* const last[kTimeListCount] = {"2029年", "12月", "31日", "星期六", "23时"};
+    const char* const last[kTimeListCount] = {"2040年", "12月", "31日", "星期六", "23时"};
     for (int l = 0; l < kTimeListCount; ++l) {
         const TimeList list = static_cast<TimeList>(l);
         const int n = timeListSize(list);
@@ -84,6 +98,19 @@ TEST(EditorLists, EntriesAndMaskRoundTrip) {
     }
     EXPECT_FALSE(entrySelected(0xFFFFFFFFu, 32));
     EXPECT_EQ(timeListEntry(TimeList::Years, 0) + timeListEntry(TimeList::Weekdays, 0), "2009年星期日");
+    EXPECT_EQ(timeListSize(TimeList::Years), 32);
+
+    // Lunar mode renames months and days only; its day list ends with 三十.
+    const char* const lunarLast[kTimeListCount] = {"2040年", "腊月", "三十", "星期六", "23时"};
+    for (int l = 0; l < kTimeListCount; ++l) {
+        const TimeList list = static_cast<TimeList>(l);
+        const int n = timeListSize(list, true);
+        EXPECT_EQ(timeListEntry(list, n - 1, true) + "|" + timeListEntry(list, n, true),
+                  std::string(lunarLast[l]) + "|");
+    }
+    EXPECT_EQ(timeListEntry(TimeList::Months, 0, true) + timeListEntry(TimeList::Days, 19, true) +
+                  timeListEntry(TimeList::Days, 20, true),
+              "正月二十廿一");
 }
 
 TEST(EditorOk, EncodesEveryFieldReplacesZerosAndNeedsAnAction) {
@@ -112,8 +139,58 @@ TEST(EditorOk, EncodesEveryFieldReplacesZerosAndNeedsAnAction) {
     EXPECT_EQ(masks(r), (Masks{1u << 20, 1u << 11, 1u << 30, 1u << 23, 0x41}));
     EXPECT_EQ(r.minute, 59);
     EXPECT_EQ(flags(r), 510);
-    // Empty texts: a terminator each, the old bytes behind it and the padding stay.
-    EXPECT_EQ(std::string(r.text, 2) + r.programPath[1] + r.soundPath[1] + char(r.pad837[0]), std::string("\0xxxx", 5));
+    // Empty texts: a terminator each, the old bytes behind it, the calendar
+    // kind (set by the editor's box itself) and the padding stay.
+    EXPECT_EQ(std::string(r.text, 2) + r.programPath[1] + r.soundPath[1] + char(r.calendarKind) + char(r.pad838[0]),
+              std::string("\0xxxxx", 6));
+}
+
+TEST(EditorNextRing, PreviewTextsAndTheQuestionBeforeSaving) {
+    AlarmRecord r = emptyAlarm();
+    r.monthMask = monthBit(12);
+    r.dayMask = dayBit(9);
+    r.hourMask = hourBit(8);
+    r.minute = 30;
+    const LocalTime now = at(2026, 12, 7, 10, 0);
+    EXPECT_EQ(nextRingPreview(r, now), "下次响铃：2026年12月9日 星期三 08:30");
+    EXPECT_FALSE(asksBeforeSaving(r, now));
+    r.dayMask = dayBit(3) | dayBit(4);
+    r.monthMask = monthBit(1);
+    r.hourMask = hourBit(5);
+    r.minute = 7;
+    EXPECT_EQ(nextRingPreview(r, now), "下次响铃：2027年1月3日 星期日 05:07");
+
+    r.monthMask = monthBit(2);
+    r.dayMask = dayBit(30);
+    EXPECT_EQ(nextRingPreview(r, now), "按此设置，闹铃不会再响。");
+    EXPECT_TRUE(asksBeforeSaving(r, now));
+    EXPECT_STREQ(kNeverRingsQuestion, "按此设置，闹铃不会再响。仍然保存吗？");
+    // A switched-off alarm says so, and is saved without a question.
+    r.disabled = 1;
+    EXPECT_EQ(nextRingPreview(r, now), "此闹铃已禁用。");
+    EXPECT_FALSE(asksBeforeSaving(r, now));
+}
+
+TEST(EditorLunar, MasksOfTheClickedDayRingOnItEveryLunarYear) {
+    uint32_t month = 0, day = 0;
+    const struct { int y, m, d; uint32_t month, day; } cases[] = {
+        {2027, 9, 15, monthBit(8), dayBit(15)},
+        {2020, 5, 23, monthBit(4), dayBit(1)},   // the leap fourth month: the regular one's mask
+        {2020, 1, 24, monthBit(12), dayBit(30)}, // 除夕 of a long 腊月
+        {1901, 1, 1, monthBit(11), dayBit(11)},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(lunarDateMasks(c.y, c.m, c.d, month, day)) << c.y << c.m << c.d;
+        EXPECT_EQ(month * 100 + day, c.month * 100 + c.day) << c.y << c.m << c.d;
+    }
+    const int bad[][3] = {{2051, 1, 1}, {1900, 12, 31}, {2021, 2, 29}};
+    for (const auto& b : bad) EXPECT_FALSE(lunarDateMasks(b[0], b[1], b[2], month, day)) << b[0];
+
+    AlarmRecord r = emptyAlarm();
+    r.calendarKind = kCalendarLunar;
+    ASSERT_TRUE(lunarDateMasks(2027, 9, 15, r.monthMask, r.dayMask));
+    r.hourMask = hourBit(9);
+    EXPECT_EQ(nextRingPreview(r, at(2027, 9, 16)), "下次响铃：2028年10月3日 星期二 09:00");
 }
 
 }  // namespace

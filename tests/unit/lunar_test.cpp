@@ -166,6 +166,8 @@ TEST(LunarOutOfRange, SafeResults) {
         const Ganzhi g = ganzhi(b[0], b[1], b[2]);
         EXPECT_EQ(g.year + g.month + g.day, "");
         EXPECT_EQ(solarTermIndex(b[0], b[1], b[2]), 0);
+        LunarDate date{};
+        EXPECT_FALSE(lunarDateOf(b[0], b[1], b[2], date));
         EXPECT_GE(weekdayOf(b[0], b[1], b[2]), 0);
         EXPECT_LE(weekdayOf(b[0], b[1], b[2]), 6);
     }
@@ -174,6 +176,8 @@ TEST(LunarOutOfRange, SafeResults) {
         Lunar l{9, 9, 9};
         dayOffsetToLunar(offset, l.y, l.m, l.d);
         EXPECT_EQ(l, (Lunar{0, 0, 0})) << offset;
+        LunarMonth month{};
+        EXPECT_FALSE(lunarMonthAt(offset, month)) << offset;
     }
     EXPECT_EQ(lunarMonthLengths(1900, 11), 29u);
     EXPECT_EQ(lunarMonthLengths(1900, 12), 30u);
@@ -206,6 +210,8 @@ TEST(LunarSweep, EveryDayKeepsTheInvariants) {
     int cycY = -1, cycM = -1, cycD = -1, yearDays = 10, leaps = 0;
     bool inLeap = false;
     int32_t i = 0;
+    LunarMonth walker{};
+    ASSERT_TRUE(lunarMonthAt(0, walker));
     for (uint16_t y = 1901; y <= 2050; ++y)
         for (uint16_t m = 1; m <= 12; ++m) {
             std::vector<uint16_t> termDays;
@@ -247,6 +253,18 @@ TEST(LunarSweep, EveryDayKeepsTheInvariants) {
                     if (c.m != p.m) inLeap = false;
                 }
                 ASSERT_TRUE(c.y == p.y || c.d == 1) << at();
+                // The month walk and the leap-aware date agree with what the day-by-day walk saw.
+                if (i >= walker.first + walker.days) {
+                    ASSERT_TRUE(nextLunarMonth(walker)) << at();
+                }
+                const uint32_t lens = lunarMonthLengths(c.y, c.m);
+                const unsigned len = inLeap ? lens >> 16 : lens & 0xFFFF;
+                LunarDate date{};
+                ASSERT_TRUE(lunarDateOf(y, m, d, date)) << at();
+                ASSERT_TRUE(date.year == c.y && date.month == c.m && date.day == c.d && date.leap == inLeap &&
+                            date.monthDays == len) << at();
+                ASSERT_TRUE(walker.year == c.y && walker.month == c.m && walker.leap == inLeap &&
+                            walker.days == len && i - walker.first + 1 == c.d) << at();
                 ++yearDays;
                 p = c;
 
@@ -270,6 +288,7 @@ TEST(LunarSweep, EveryDayKeepsTheInvariants) {
         }
     ASSERT_EQ(i, 54787);
     EXPECT_EQ(p, (Lunar{2050, 11, 18}));
+    EXPECT_FALSE(nextLunarMonth(walker));
     // Each festival once a lunar year, twice when the leap month repeats its month.
     for (uint16_t y = 1901; y <= 2049; ++y) {
         int expected = 8;

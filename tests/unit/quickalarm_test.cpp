@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "alarm/schedule.h"
 #include "clock/quickalarm.h"
 
@@ -25,4 +27,14 @@ TEST(QuickAlarm, TargetMinuteNeverComesEarlierThanPromised) {
     EXPECT_EQ(late.day, 1);
     EXPECT_EQ(late.hour, 1);
     EXPECT_EQ(late.minute, 1);
+}
+
+TEST(QuickAlarm, SoundIsTheQuickSoundElseTheChimeElseNone) {
+    ClockSettings s = defaultSettings();
+    EXPECT_EQ(quickAlarmSound(s, "C:\\z\\notify.mp3", true), "C:\\z\\notify.mp3");
+    EXPECT_EQ(quickAlarmSound(s, "C:\\z\\notify.mp3", false), "");
+    std::strcpy(s.quickSound, "bell.wav");
+    EXPECT_EQ(quickAlarmSound(s, "C:\\z\\notify.mp3", true), "bell.wav");
+    std::memset(s.quickSound, 'q', sizeof s.quickSound);  // a damaged db.dat: no terminator
+    EXPECT_EQ(quickAlarmSound(s, "", false), std::string(sizeof s.quickSound, 'q'));
 }

@@ -105,7 +105,7 @@ void expectOneBitEach(Bit bit, uint32_t fullMask) {
 }
 
 TEST(RecordsMasks, EachUnitCoversExactlyItsRange) {
-    expectOneBitEach(yearBit, 0x1FFFFF);
+    expectOneBitEach(yearBit, 0xFFFFFFFF);  // 2009..2040
     expectOneBitEach(monthBit, 0xFFF);
     expectOneBitEach(dayBit, 0x7FFFFFFF);
     expectOneBitEach(hourBit, 0xFFFFFF);
@@ -113,6 +113,7 @@ TEST(RecordsMasks, EachUnitCoversExactlyItsRange) {
 
     // ...and in ascending order.
     EXPECT_EQ(yearBit(2009), 1u);
+    EXPECT_EQ(yearBit(2040), 1u << 31);
     EXPECT_EQ(monthBit(12), 1u << 11);
     EXPECT_EQ(dayBit(31), 1u << 30);
     EXPECT_EQ(hourBit(23), 1u << 23);
@@ -128,6 +129,9 @@ TEST(RecordsMasks, OutOfRangeGivesNoBit) {
         EXPECT_EQ(weekdayBit(v), 0u);
     }
     EXPECT_EQ(yearBit(2041), 0u);  // would be bit 32
+    EXPECT_EQ(yearBit(2008), 0u);
+    EXPECT_FALSE(isAlarmYear(2008) || isAlarmYear(2041));
+    EXPECT_TRUE(isAlarmYear(2009) && isAlarmYear(2040));
     EXPECT_EQ(dayBit(32), 0u);
 }
 

@@ -7,26 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "bruteforce.h"
+#include "testtime.h"
+
 namespace {
-
-// Weekday from the C library, so the tests do not lean on the code under test.
-LocalTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    const time_t t = timegm(&tm);
-    std::tm out{};
-    gmtime_r(&t, &out);
-    return LocalTime{y, mo, d, h, mi, s, out.tm_wday};
-}
-
-std::string show(const LocalTime& t) {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d w%d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second, t.weekday);
-    return buf;
-}
 
 AlarmRecord alarmAt(int minute) {
     AlarmRecord a = emptyAlarm();
@@ -93,21 +77,31 @@ TEST(ScheduleIsDue, EachMaskRestrictsOnlyItsOwnUnit) {
     EXPECT_FALSE(isDue(at(2015, 6, 8, 7), mondayFirst));  // Monday the 8th
 }
 
-TEST(ScheduleIsDue, YearsOutside2009To2029NeverMatch) {
-    AlarmRecord any = alarmAt(30);
+TEST(ScheduleIsDue, YearMaskZeroIsEveryYearBitsEndIn2040) {
+    const AlarmRecord any = alarmAt(30);
+    for (int y : {1901, 2008, 2009, 2029, 2030, 2040, 2041, 2100})
+        EXPECT_TRUE(isDue(at(y, 5, 1, 0, 30), any)) << y;
+
     AlarmRecord allBits = alarmAt(30);
-    allBits.yearMask = 0xFFFFFFFFu;  // bits past 2029 must not open later years
-    for (const AlarmRecord& a : {any, allBits}) {
-        EXPECT_FALSE(isDue(at(2008, 12, 31, 23, 30), a));
-        EXPECT_TRUE(isDue(at(2009, 1, 1, 0, 30), a));
-        EXPECT_TRUE(isDue(at(2029, 12, 31, 23, 30), a));
-        EXPECT_FALSE(isDue(at(2030, 1, 1, 0, 30), a));
-        EXPECT_FALSE(isDue(at(2031, 5, 1, 0, 30), a));
-    }
+    allBits.yearMask = 0xFFFFFFFFu;  // every year 2009..2040, and only those
+    EXPECT_FALSE(isDue(at(2008, 12, 31, 23, 30), allBits));
+    EXPECT_TRUE(isDue(at(2009, 1, 1, 0, 30), allBits));
+    EXPECT_TRUE(isDue(at(2029, 12, 31, 23, 30), allBits));
+    EXPECT_TRUE(isDue(at(2030, 1, 1, 0, 30), allBits));
+    EXPECT_TRUE(isDue(at(2040, 12, 31, 23, 30), allBits));
+    EXPECT_FALSE(isDue(at(2041, 1, 1, 0, 30), allBits));
+    EXPECT_FALSE(isDue(at(2100, 5, 1, 0, 30), allBits));
+
+    AlarmRecord only2030 = alarmAt(30);
+    only2030.yearMask = yearBit(2030);
+    EXPECT_TRUE(isDue(at(2030, 3, 1, 8, 30), only2030));
+    for (int y : {2029, 2031, 2041, 2062})  // 2062 would be bit 53, or bit 21 wrapped
+        EXPECT_FALSE(isDue(at(y, 3, 1, 8, 30), only2030)) << y;
     AlarmRecord last = alarmAt(30);
-    last.yearMask = yearBit(2029);
-    EXPECT_TRUE(isDue(at(2029, 3, 1, 8, 30), last));
-    EXPECT_FALSE(isDue(at(2028, 3, 1, 8, 30), last));
+    last.yearMask = yearBit(2040);
+    EXPECT_TRUE(isDue(at(2040, 3, 1, 8, 30), last));
+    EXPECT_FALSE(isDue(at(2009, 3, 1, 8, 30), last));
+    EXPECT_FALSE(isDue(at(2041, 3, 1, 8, 30), last));
 }
 
 TEST(ScheduleIsDue, OnlySecondZeroOfTheExactMinute) {
@@ -336,4 +330,241 @@ TEST(ScheduleAutomatic, UtcAndDaylightZonesFollowUtc8WallClock) {
     const TimeZoneRecord z{-480, 0, -60, date(2020, 9, 15, 0), date(2020, 4, 10, 0)};
     EXPECT_EQ(ringingMinutes(z, 2026, 6, 1, 0), utc8Times(+1));
     EXPECT_EQ(ringingMinutes(z, 2026, 12, 1, 0), utc8Times(0));
+}
+
+namespace {
+
+AlarmRecord lunarAt(int hour, int minute, int month, int day) {
+    AlarmRecord a = alarmAt(minute);
+    a.calendarKind = kCalendarLunar;
+    a.hourMask = hourBit(hour);
+    a.monthMask = month ? monthBit(month) : 0;
+    a.dayMask = dayBit(day);
+    return a;
+}
+
+// nextRing against the slow walk from `after` to `until`. With `final`,
+// nothing is due from `until` on (a year mask ends with 2040, the lunar
+// tables with 2050, the Gregorian calendar repeats after 400 years), so an
+// empty walk proves "never"; otherwise a ring past the walk must be a due
+// moment.
+testing::AssertionResult agrees(const AlarmRecord& a, const LocalTime& after, const LocalTime& until,
+                                bool final) {
+    LocalTime fast{}, slow{};
+    const bool found = nextRing(a, after, fast);
+    if (bruteNextRing(a, after, until, slow)) {
+        if (found && show(fast) == show(slow)) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "walk " << show(slow) << ", nextRing "
+                                           << (found ? show(fast) : "none");
+    }
+    if (!found) return testing::AssertionSuccess();
+    if (!final && wallSeconds(fast) >= wallSeconds(until) && isDue(fast, a)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "walk none, nextRing " << show(fast);
+}
+
+struct Rng {
+    uint64_t seed;
+    int below(int n) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>((seed >> 33) % static_cast<uint64_t>(n));
+    }
+    // 0 a third of the time, else one to three bits below `width`, now and
+    // then with a bit no value owns.
+    uint32_t mask(int width, int strayFrom) {
+        if (below(3) == 0) return 0;
+        uint32_t m = 0;
+        for (int k = below(3); k >= 0; --k) m |= uint32_t{1} << below(width);
+        if (below(12) == 0) m |= uint32_t{1} << (strayFrom + below(32 - strayFrom));
+        return m;
+    }
+    LocalTime moment(int fromYear, int years) {
+        return addSeconds(at(fromYear, 1, 1), int64_t{below(years * 365)} * 86400 + below(86400));
+    }
+};
+
+// Bad minutes are left to the crafted cases: they are walked minute by minute.
+AlarmRecord randomAlarm(Rng& r, uint8_t kind) {
+    AlarmRecord a = alarmAt(r.below(60));
+    a.calendarKind = kind;
+    a.monthMask = r.mask(12, 12);
+    a.dayMask = r.mask(31, 31);
+    a.hourMask = r.mask(24, 24);
+    a.weekdayMask = static_cast<uint8_t>(r.mask(7, 7) & 0xFF);
+    return a;
+}
+
+// Half the time a year mask of a few years around `after`. Nothing is due
+// after its last year, so the walk up to there decides "never" too.
+bool addYearsAround(Rng& r, AlarmRecord& a, const LocalTime& after, LocalTime& until) {
+    if (r.below(2))
+        for (int k = r.below(3); k >= 0; --k) a.yearMask |= yearBit(after.year - 2 + r.below(6));
+    if (a.yearMask == 0) return false;
+    int last = kFirstAlarmYear;
+    for (int y = kFirstAlarmYear; y <= kLastAlarmYear; ++y)
+        if (a.yearMask & yearBit(y)) last = y;
+    until = at(last + 1, 1, 1);
+    return true;
+}
+
+}  // namespace
+
+TEST(ScheduleNextRing, CraftedDatesAgreeWithTheWalk) {
+    AlarmRecord daily = alarmAt(30);
+    daily.hourMask = hourBit(8);
+    // Strictly after: the due moment itself is not its own next ring.
+    EXPECT_TRUE(agrees(daily, at(2026, 12, 9, 8, 29, 59), at(2026, 12, 11), true));
+    EXPECT_TRUE(agrees(daily, at(2026, 12, 9, 8, 30), at(2026, 12, 11), true));
+    LocalTime next{};
+    ASSERT_TRUE(nextRing(daily, at(2026, 12, 31, 8, 30), next));
+    EXPECT_EQ(show(next), show(at(2027, 1, 1, 8, 30)));
+
+    const struct {
+        const char* name;
+        int month, day;
+        uint8_t weekdays;
+        uint32_t years;
+        LocalTime after;
+        bool never;
+    } cases[] = {
+        {"30 February", 2, 30, 0, 0, at(2024, 1, 1), true},
+        {"31 April", 4, 31, 0, 0, at(2024, 1, 1), true},
+        {"29 February on a Monday", 2, 29, weekdayBit(1), 0, at(2024, 3, 1), false},
+        {"29 February on a Sunday, 2009..2040", 2, 29, weekdayBit(0), 0xFFFFFFFFu, at(2009, 1, 1), false},
+        {"a Monday that 2026-12-09 is not", 12, 9, weekdayBit(1), yearBit(2026), at(2020, 1, 1), true},
+        {"past years only", 6, 1, 0, yearBit(2010) | yearBit(2015), at(2020, 1, 1), true},
+        {"the last year's last minute passed", 12, 31, 0, yearBit(2040), at(2040, 12, 31, 23, 59, 30), true},
+    };
+    for (const auto& c : cases) {
+        AlarmRecord a = alarmAt(45);
+        a.hourMask = hourBit(23);
+        a.monthMask = monthBit(c.month);
+        a.dayMask = dayBit(c.day);
+        a.weekdayMask = c.weekdays;
+        a.yearMask = c.years;
+        // Without a year mask the walk covers a whole 400-year cycle.
+        const LocalTime until = c.years ? at(2041, 1, 1) : at(c.after.year + 401, 1, 1);
+        EXPECT_TRUE(agrees(a, c.after, until, true)) << c.name;
+        EXPECT_EQ(nextRing(a, c.after, next), !c.never) << c.name;
+    }
+}
+
+TEST(ScheduleNextRing, StrayBitsAndBadMinutesNeverRing) {
+    const struct {
+        const char* name;
+        uint32_t months, days, hours;
+        uint8_t weekdays;
+        int minute;
+        bool rings;
+    } cases[] = {
+        {"month 13 only", 1u << 12, 0, 0, 0, 0, false},
+        {"month 13 and January", (1u << 12) | 1u, 0, 0, 0, 0, true},
+        {"day 32 only", 0, 1u << 31, 0, 0, 0, false},
+        {"hour 24 only", 0, 0, 1u << 24, 0, 0, false},
+        {"hour 31 and 5", 0, 0, (1u << 31) | (1u << 5), 0, 0, true},
+        {"weekday 7 only", 0, 0, 0, 0x80, 0, false},
+        {"minute 60", 0, 0, 0, 0, 60, false},
+        {"minute -1", 0, 0, 0, 0, -1, false},
+    };
+    LocalTime next{};
+    for (const auto& c : cases) {
+        AlarmRecord a = alarmAt(c.minute);
+        a.monthMask = c.months;
+        a.dayMask = c.days;
+        a.hourMask = c.hours;
+        a.weekdayMask = c.weekdays;
+        a.yearMask = yearBit(2040);
+        EXPECT_TRUE(agrees(a, at(2040, 1, 1), at(2041, 1, 1), true)) << c.name;
+        EXPECT_EQ(nextRing(a, at(2040, 1, 1), next), c.rings) << c.name;
+    }
+}
+
+TEST(ScheduleNextRing, RandomRecordsAgreeWithTheWalk) {
+    Rng r{2026};
+    int rings = 0;
+    for (int round = 0; round < 1000; ++round) {
+        AlarmRecord a = randomAlarm(r, kCalendarGregorian);
+        const LocalTime after = r.below(2) ? r.moment(2004, 38) : r.moment(1990, 100);
+        LocalTime until = at(after.year + 12, 1, 1);
+        const bool final = addYearsAround(r, a, after, until);
+        ASSERT_TRUE(agrees(a, after, until, final)) << round;
+        LocalTime next{};
+        rings += nextRing(a, after, next);
+    }
+    // The comparisons above cover rings and "never" alike.
+    EXPECT_GT(rings, 800);
+    EXPECT_LT(rings, 950);
+}
+
+TEST(ScheduleNextRing, LunarRecordsAgreeWithTheWalk) {
+    LocalTime next{};
+    // 中秋 2027 is 15 September.
+    ASSERT_TRUE(nextRing(lunarAt(9, 0, 8, 15), at(2027, 1, 1), next));
+    EXPECT_EQ(show(next), show(at(2027, 9, 15, 9, 0)));
+    // The tables end with 2050: nothing after, and nothing before 1901.
+    AlarmRecord firsts = lunarAt(9, 0, 0, 1);
+    EXPECT_FALSE(nextRing(firsts, at(2050, 12, 31, 9), next));
+    EXPECT_TRUE(agrees(firsts, at(2050, 12, 1), at(2051, 1, 1), true));
+    ASSERT_TRUE(nextRing(firsts, at(1850, 1, 1), next));
+    EXPECT_EQ(show(next), show(at(1901, 1, 20, 9, 0)));  // 1901-01-01 is lunar 11/11
+    // A year mask holds a lunar date up to its year's first and last day.
+    for (const LocalTime& day : {at(2026, 1, 1, 9), at(2026, 12, 31, 9)}) {
+        LunarDate d{};
+        ASSERT_TRUE(lunarDateAt(day, d));
+        AlarmRecord a = lunarAt(9, 0, d.month, d.day);
+        a.yearMask = yearBit(2026);
+        const LocalTime monthBefore = addSeconds(day, -30 * 86400);
+        EXPECT_TRUE(agrees(a, monthBefore, at(2027, 1, 1), true)) << show(day);
+        ASSERT_TRUE(nextRing(a, monthBefore, next));
+        EXPECT_EQ(show(next), show(day));
+    }
+
+    Rng r{1313};
+    int rings = 0;
+    for (int round = 0; round < 1000; ++round) {
+        AlarmRecord a = randomAlarm(r, kCalendarLunar);
+        const LocalTime after = r.moment(r.below(3) ? 2008 : 2042, r.below(3) ? 32 : 10);
+        LocalTime until = at(2051, 1, 1);
+        addYearsAround(r, a, after, until);
+        ASSERT_TRUE(agrees(a, after, until, true)) << round;  // the tables end too
+        rings += nextRing(a, after, next);
+    }
+    EXPECT_GT(rings, 600);
+    EXPECT_LT(rings, 900);
+}
+
+// Over every day of the lunar tables, at the alarms' own minute, against
+// the dates solarToLunar gives; a leap month is a month number repeated.
+TEST(ScheduleLunarDue, FestivalsLastDaysAndFirstsOverEveryDay) {
+    const AlarmRecord midAutumn = lunarAt(9, 0, 8, 15), newYearsEve = lunarAt(9, 0, 12, 30),
+                      firsts = lunarAt(9, 0, 0, 1);
+    std::vector<int> eves(2051, 0);
+    int midAutumns = 0, monthsStarted = 0;
+    uint16_t py = 1900, pm = 11, pd = 10;
+    bool leap = false;
+    for (LocalTime t = at(1901, 1, 1, 9); t.year <= 2050; t = addSeconds(t, 86400)) {
+        uint16_t ly, lm, ld;
+        solarToLunar(static_cast<uint16_t>(t.year), static_cast<uint16_t>(t.month), static_cast<uint16_t>(t.day),
+                     ly, lm, ld);
+        if (ld == 1) leap = lm == pm;
+        // 腊月三十 rings on the day before a new year, whether 腊月 has 29 or 30 days.
+        if (ld == 1 && lm == 1) {
+            ASSERT_TRUE(isDue(addSeconds(t, -86400), newYearsEve)) << show(t);
+        }
+        if (isDue(t, newYearsEve)) ++eves[ly];
+        ASSERT_EQ(isDue(t, midAutumn), lm == 8 && ld == 15 && !leap) << show(t);
+        ASSERT_EQ(isDue(t, firsts), ld == 1) << show(t);
+        midAutumns += lm == 8 && ld == 15 && !leap;
+        monthsStarted += ld == 1;
+        py = ly, pm = lm, pd = ld;
+    }
+    EXPECT_EQ(midAutumns, 150);
+    EXPECT_EQ(monthsStarted, 1855);  // 150 lunar years with 55 leap months
+    for (int y = 1900; y <= 2049; ++y) EXPECT_EQ(eves[y], 1) << y;
+    EXPECT_EQ(eves[2050], 0);  // its last day lies in 2051
+    EXPECT_EQ(py * 10000 + pm * 100 + pd, 20501118);
+    // Only the alarm's minute, and never outside the tables.
+    EXPECT_FALSE(isDue(at(2027, 9, 15, 9, 1), midAutumn));
+    EXPECT_FALSE(isDue(at(2051, 1, 23, 9), firsts));  // would be lunar 2051/1/1
+    EXPECT_FALSE(isDue(at(1900, 12, 22, 9), firsts));
+    EXPECT_FALSE(isDue(at(67437, 2, 19, 9), firsts));  // wraps to 1901 in 16 bits
 }

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <memory>
 
+#include "testtime.h"
+
 namespace {
 
-AlarmRecord at(uint32_t hourMask, int minute) {
+AlarmRecord alarmAt(uint32_t hourMask, int minute) {
     AlarmRecord r = emptyAlarm();
     r.hourMask = hourMask;
     r.minute = static_cast<int8_t>(minute);
@@ -31,9 +33,9 @@ std::string order(const AlarmTable& t) {
 }  // namespace
 
 TEST(SummaryTime, RepetitionWordHoursAndMinute) {
-    EXPECT_EQ(timeSummary(at(hourBit(8), 30)), "每日 8时 30分 ");
-    EXPECT_EQ(timeSummary(at(0, 0)), "每日 每时 0分 ");
-    AlarmRecord r = at(hourBit(7) | hourBit(19), 5);
+    EXPECT_EQ(timeSummary(alarmAt(hourBit(8), 30)), "每日 8时 30分 ");
+    EXPECT_EQ(timeSummary(alarmAt(0, 0)), "每日 每时 0分 ");
+    AlarmRecord r = alarmAt(hourBit(7) | hourBit(19), 5);
     r.weekdayMask = weekdayBit(1);
     EXPECT_EQ(timeSummary(r), "星期重复 7时 19时 5分 ");
     r.dayMask = dayBit(31);
@@ -43,13 +45,13 @@ TEST(SummaryTime, RepetitionWordHoursAndMinute) {
 
     // Hour bits past 23 are never listed; a mask of only such bits matches no
     // hour at the tick, so it does not read as hourly either.
-    EXPECT_EQ(timeSummary(at(0xFF000000u | hourBit(0) | hourBit(23), 0)), "每日 0时 23时 0分 ");
-    EXPECT_EQ(timeSummary(at(uint32_t{1} << 24, 0)), "每日 0分 ");
-    EXPECT_EQ(timeSummary(at(0, -128)), "每日 每时 -128分 ");
+    EXPECT_EQ(timeSummary(alarmAt(0xFF000000u | hourBit(0) | hourBit(23), 0)), "每日 0时 23时 0分 ");
+    EXPECT_EQ(timeSummary(alarmAt(uint32_t{1} << 24, 0)), "每日 0分 ");
+    EXPECT_EQ(timeSummary(alarmAt(0, -128)), "每日 每时 -128分 ");
 }
 
-TEST(SummaryCells, EightCellsOfARow) {
-    AlarmRecord r = at(hourBit(8), 30);
+TEST(SummaryCells, NineCellsOfARow) {
+    AlarmRecord r = alarmAt(hourBit(8), 30);
     std::strcpy(r.soundPath, "C:\\Sounds\\ring.mp3");
     std::strcpy(r.programPath, "notepad.exe");
     std::strcpy(r.text, "起床");
@@ -57,8 +59,8 @@ TEST(SummaryCells, EightCellsOfARow) {
     r.temporary = 1;
     r.disabled = 1;
     const std::array<std::string, kListColumns> expected = {
-        "3 ||", "每日 8时 30分 ", "ring.mp3", "起床", "notepad.exe", "注销", "是", "0 0 0 256 0 30 5 1"};
-    EXPECT_EQ(alarmRowCells(2, r), expected);
+        "3 ||", "每日 8时 30分 ", "ring.mp3", "起床", "notepad.exe", "注销", "是", "0 0 0 256 0 30 5 1 0", "已禁用"};
+    EXPECT_EQ(alarmRowCells(2, r, at(2026, 12, 7, 10, 0)), expected);
 
     r.disabled = r.temporary = 0;
     for (int32_t action : {0, -1, 6}) {
@@ -66,6 +68,33 @@ TEST(SummaryCells, EightCellsOfARow) {
         const auto cells = alarmRowCells(0, r);
         EXPECT_EQ(cells[0] + cells[5] + cells[6], "1否") << action;
     }
+}
+
+TEST(SummaryCells, NextRingAndLunarRows) {
+    const LocalTime now = at(2026, 12, 7, 10, 0);
+    AlarmRecord r = alarmAt(hourBit(8), 30);
+    EXPECT_EQ(nextRingCell(r, now), "12月8日 08:30");
+    r.monthMask = monthBit(1);
+    r.dayMask = dayBit(1);
+    EXPECT_EQ(nextRingCell(r, now), "2027年1月1日 08:30");
+    r.monthMask = monthBit(2);
+    r.dayMask = dayBit(30);
+    EXPECT_EQ(nextRingCell(r, now), "不会再响");
+    r.disabled = 1;
+    EXPECT_EQ(nextRingCell(r, now), "已禁用");
+
+    // 八月十五 at 9:00 in the lunar calendar: 2027-09-15.
+    AlarmRecord lunar = alarmAt(hourBit(9), 0);
+    lunar.monthMask = monthBit(8);
+    lunar.dayMask = dayBit(15);
+    lunar.calendarKind = kCalendarLunar;
+    const auto cells = alarmRowCells(0, lunar, now);
+    EXPECT_EQ(cells[1] + "|" + cells[7] + "|" + cells[8],
+              "农历年月日重复 9时 0分 |0 128 16384 512 0 0 0 0 1|2027年9月15日 09:00");
+    // Any other kind reads as Gregorian.
+    lunar.calendarKind = 2;
+    EXPECT_EQ(timeSummary(lunar), "年月日重复 9时 0分 ");
+    EXPECT_EQ(nextRingCell(lunar, now), "2027年8月15日 09:00");
 }
 
 TEST(SummaryCells, ImportedRecordsAreReadWithinTheirFields) {
@@ -77,12 +106,13 @@ TEST(SummaryCells, ImportedRecordsAreReadWithinTheirFields) {
     EXPECT_EQ(cells[3], std::string(196, 'x'));
     EXPECT_EQ(cells[4], std::string(320, 'x'));
 
-    AlarmRecord p = at(0x80000000u, -1);  // masks and bytes print signed
+    AlarmRecord p = alarmAt(0x80000000u, -1);  // masks and bytes print signed
     p.yearMask = 0xFFFFFFFFu;
     p.weekdayMask = 0x80;
     p.temporary = 0xFF;
     p.specialAction = -7;
-    EXPECT_EQ(parametersCell(p), "-1 0 0 -2147483648 -128 -1 -7 -1");
+    p.calendarKind = 0xFE;
+    EXPECT_EQ(parametersCell(p), "-1 0 0 -2147483648 -128 -1 -7 -1 -2");
 
     // A GBK trail byte may be 0x5C and does not split a name.
     EXPECT_EQ(fileNameCell("D:\\music\\\xD5\x5C.mp3", 40), "\xD5\x5C.mp3");

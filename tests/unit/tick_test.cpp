@@ -4,24 +4,14 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
-namespace {
+#include "testtime.h"
 
-LocalTime at(int y, int mo, int d, int h, int mi, int s = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    const time_t t = timegm(&tm);
-    std::tm out{};
-    gmtime_r(&t, &out);
-    return LocalTime{y, mo, d, h, mi, s, out.tm_wday};
-}
+namespace {
 
 std::string hm(const LocalTime& t) {
     char buf[32];
@@ -111,6 +101,7 @@ struct TickFixture : ::testing::Test {
 using TickFire = TickFixture;
 using TickSchedule = TickFixture;
 using TickReentry = TickFixture;
+using TickGap = TickFixture;
 
 }  // namespace
 
@@ -208,9 +199,17 @@ TEST_F(TickSchedule, ProbesCrossMidnightMonthAndYearEnds) {
     EXPECT_TRUE(minutes(at(2024, 2, 28, 23, 55), 4).empty());
     EXPECT_EQ(minutes(at(2023, 2, 28, 23, 55), 4).size(), 2u);
     EXPECT_EQ(minutes(at(2024, 2, 29, 23, 55), 4).size(), 2u);
-    // The probe of 2029's last evening lies in 2030, where nothing is ever due.
-    EXPECT_EQ(minutes(at(2028, 12, 31, 23, 55), 4).size(), 2u);
-    EXPECT_TRUE(minutes(at(2029, 12, 31, 23, 55), 4).empty());
+    // Without a year mask 2030 is a year like any other; a mask ends with 2040.
+    EXPECT_EQ(minutes(at(2029, 12, 31, 23, 55), 4).size(), 2u);
+    table.alarms[0].yearMask = 0xFFFFFFFFu;
+    EXPECT_EQ(minutes(at(2039, 12, 31, 23, 55), 4).size(), 2u);
+    EXPECT_TRUE(minutes(at(2040, 12, 31, 23, 55), 4).empty());
+    // A lunar 初一: the first start falls on the last evening of the lunar month.
+    table.alarms[0].yearMask = 0;
+    table.alarms[0].dayMask = dayBit(1);
+    table.alarms[0].calendarKind = kCalendarLunar;
+    EXPECT_EQ(minutes(at(2020, 1, 24, 23, 55), 4).size(), 2u);  // lunar 2019/12/30
+    EXPECT_TRUE(minutes(at(2020, 1, 25, 23, 55), 4).empty());
 }
 
 TEST_F(TickSchedule, LaterStartsBelongToTheDayBeforeMidnight) {
@@ -222,11 +221,26 @@ TEST_F(TickSchedule, LaterStartsBelongToTheDayBeforeMidnight) {
     a.dayMask = dayBit(31);
     a.repeatCount = 3;
     add(a);
-    std::vector<std::string> played;
-    for (const std::string& line : minutes(at(2010, 12, 31, 23, 50), 30))
-        if (line.find("play") != std::string::npos) played.push_back(line.substr(0, 11));
-    EXPECT_EQ(played, (std::vector<std::string>{"12-31 23:58", "01-01 00:03", "01-01 00:08"}));
+    const auto played = [this](const LocalTime& from) {
+        std::vector<std::string> out;
+        for (const std::string& line : minutes(from, 30))
+            if (line.find("play") != std::string::npos) out.push_back(line.substr(0, 11));
+        return out;
+    };
+    EXPECT_EQ(played(at(2010, 12, 31, 23, 50)), (std::vector<std::string>{"12-31 23:58", "01-01 00:03", "01-01 00:08"}));
     EXPECT_TRUE(minutes(at(2011, 12, 31, 23, 50), 30).empty());
+    // The same for 除夕 of the lunar year: the starts after midnight fall on 初一.
+    table.alarms[0].yearMask = 0;
+    table.alarms[0].monthMask = monthBit(12);
+    table.alarms[0].dayMask = dayBit(30);
+    table.alarms[0].calendarKind = kCalendarLunar;
+    // 初一 itself at 00:03 is not mistaken for the day the earlier probe looked at.
+    AlarmRecord first = alarm(0, 3, "", "eve.mp3");
+    first.dayMask = dayBit(1);
+    first.calendarKind = kCalendarLunar;
+    add(first);
+    EXPECT_EQ(played(at(2020, 1, 24, 23, 50)),
+              (std::vector<std::string>{"01-24 23:58", "01-25 00:03", "01-25 00:03", "01-25 00:08"}));
 }
 
 TEST_F(TickSchedule, UnusualLeadAndIntervalValuesStillCountWholeMinutes) {
@@ -435,4 +449,117 @@ TEST_F(TickReentry, NestedCountdownsEachRunTheirOwnAction) {
               (std::vector<std::string>{"memo A", "beep 1000/100", "confirm 1", "memo X",
                                         "beep 1000/100", "confirm 2", "memo Y", "beep 1000/100",
                                         "power 1", "memo B", "beep 1000/100"}));
+}
+
+TEST_F(TickGap, MinutesOfAShortGapRingLateInOrderOnce) {
+    seams.files = {"s.mp3"};
+    tick.setDefaultSound("notify.mp3", true);  // rings at 12:00 in a UTC+8 zone
+    add(alarm(12, 1, "one"));
+    add(alarm(12, 0, "zero", "s.mp3"));
+    add(alarm(12, 1, "one too", "s.mp3"));
+    add(alarm(12, 2, "two"));
+    pump(at(2015, 6, 10, 11, 59, 30));
+    seams.log.clear();
+    pump(at(2015, 6, 10, 12, 2, 30));  // three minutes unseen
+    for (int s = 31; s < 60; ++s) pump(at(2015, 6, 10, 12, 2, s));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"play notify.mp3", "exists s.mp3", "play s.mp3", "memo zero",
+                                                   "memo one", "beep 1000/100", "exists s.mp3", "play s.mp3",
+                                                   "memo one too", "memo two", "beep 1000/100"}));
+
+    // Up to 300 seconds are replayed; one more is a long gap.
+    const AlarmRecord noon = alarm(12, 0, "z");
+    tick.setDefaultSound("notify.mp3", false);
+    table.alarmCount = 0;
+    add(noon);
+    pump(at(2015, 6, 11, 11, 55, 1));
+    seams.log.clear();
+    pump(at(2015, 6, 11, 12, 0, 1));
+    pump(at(2015, 6, 12, 11, 55, 0));
+    pump(at(2015, 6, 12, 12, 0, 1));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo z", "beep 1000/100", "memo [错过 12:00] z"}));
+}
+
+TEST_F(TickGap, LongGapWritesEachMissedTextOnceAndPlaysNothing) {
+    seams.files = {"s.mp3"};
+    tick.setDefaultSound("notify.mp3", true);
+    add(alarm(10, 30, "meeting", "s.mp3"));
+    AlarmRecord hourly = alarm(0, 15, "hourly");
+    hourly.hourMask = 0;
+    add(hourly);
+    add(alarm(10, 30, "notes"));
+    AlarmRecord off = alarm(10, 0, "off");
+    off.disabled = 1;
+    add(off);
+    AlarmRecord power = alarm(11, 0, "", "s.mp3");
+    put(power.programPath, "backup.bat");
+    power.specialAction = 1;
+    add(power);
+    add(alarm(12, 0, "on time"));
+    add(alarm(8, 50, "seen"));
+    pump(at(2015, 6, 10, 8, 50));
+    seams.log.clear();
+    pump(at(2015, 6, 10, 12, 0));  // three hours asleep
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo [错过 10:30] meeting", "memo [错过 10:30] notes",
+                                                   "memo [错过 11:15] hourly", "play notify.mp3",
+                                                   "memo on time", "beep 1000/100"}));
+
+    // Only the last day of a longer gap counts, and each alarm's latest ring.
+    table.alarmCount = 0;
+    AlarmRecord daily = alarm(7, 0, "daily");
+    add(daily);
+    AlarmRecord monday = alarm(9, 0, "monday");
+    monday.weekdayMask = weekdayBit(1);
+    add(monday);
+    AlarmRecord ninth = alarm(9, 5, "ninth");
+    ninth.dayMask = dayBit(9);
+    add(ninth);
+    pump(at(2015, 6, 7, 8, 0));
+    seams.log.clear();
+    pump(at(2015, 6, 10, 8, 0, 30));  // Wednesday; the window opens Tuesday 08:00:30
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo [错过 09:05] ninth", "memo [错过 07:00] daily"}));
+
+    seams.log.clear();
+    settings.alarmService = 0;
+    pump(at(2015, 6, 14, 8, 0));
+    EXPECT_TRUE(seams.log.empty());
+}
+
+TEST_F(TickGap, BackwardJumpsAndTheFirstSecondReplayNothing) {
+    add(alarm(11, 59, "a"));
+    add(alarm(12, 0, "b"));
+    AlarmRecord daily = alarm(0, 30, "earlier today");
+    daily.hourMask = 0;
+    add(daily);
+    // The first second after start-up: neither 11:59 nor the texts of the day before.
+    pump(at(2015, 6, 10, 12, 0, 5));
+    EXPECT_TRUE(seams.log.empty());
+    // Set back past 11:59:00, which is not replayed, then on to a processed second again.
+    pump(at(2015, 6, 10, 11, 59, 30));
+    pump(at(2015, 6, 10, 11, 59, 30));
+    EXPECT_TRUE(seams.log.empty());
+    pump(at(2015, 6, 10, 12, 0, 0));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo b", "beep 1000/100"}));
+}
+
+TEST_F(TickReentry, CountdownDuringACatchUpTakesOnlyLaterSeconds) {
+    AlarmRecord shutdown = alarm(10, 0, "A");
+    shutdown.specialAction = 1;
+    add(shutdown);
+    add(alarm(10, 1, "B"));
+    add(alarm(10, 2, "C"));
+    add(alarm(10, 3, "D"));
+    // A second countdown would mean A ran twice; it shows in the log instead of looping.
+    int countdowns = 0;
+    seams.onConfirm = [this, &countdowns](int) {
+        if (countdowns++ > 0) return false;
+        for (int s = 31; s < 60; ++s) pump(at(2015, 6, 10, 10, 2, s));
+        pump(at(2015, 6, 10, 10, 3, 0));
+        return false;
+    };
+    pump(at(2015, 6, 10, 9, 59, 30));
+    pump(at(2015, 6, 10, 10, 2, 30));
+    pump(at(2015, 6, 10, 10, 3, 1));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo A", "beep 1000/100", "confirm 1", "memo D",
+                                                   "beep 1000/100", "memo B", "beep 1000/100", "memo C",
+                                                   "beep 1000/100"}));
 }
