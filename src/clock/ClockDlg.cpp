@@ -100,8 +100,9 @@ BOOL CClockDlg::OnInitDialog() {
     if (mciWindow)
         ShowWindow(mciWindow, SW_HIDE);
 
-    // A save cut short by a kill leaves its temporary behind; only one copy
-    // of the program runs, so none of them belongs to a save in progress.
+    // A save cut short by a kill leaves its temporary, or the old file under
+    // its backup name, behind; only one copy of the program runs, so none of
+    // them belongs to a save in progress.
     removeStaleTemporaries(paths.dataFilePath);
     removeStaleTemporaries(paths.memoFilePath);
 

@@ -1,6 +1,8 @@
 // Whole-file replacement: the new bytes go to a temporary file in the same
-// folder, are flushed, and then take the old file's place in one step, so a
-// crash at any moment leaves either the old or the new complete file.
+// folder, are flushed, and then take the old file's place, so a crash at any
+// moment leaves either the old or the new complete file. (On Windows a kill
+// between the two renames of ReplaceFileA leaves the old file under its
+// backup name, and the next start puts it back.)
 #pragma once
 
 #include <cstddef>
@@ -24,9 +26,12 @@ inline bool readWholeFile(const std::string& path, std::string& bytes, size_t ma
 
 // Puts bytes in the file's place, keeping its attributes. A read-only file
 // fails at once and is left as it is; a file another program holds is tried
-// again for up to two seconds. No temporary is left behind either way.
+// again for up to two seconds. No temporary is left behind either way. Should
+// a replacement stop halfway and the old file fail to go back, it stays under
+// its backup name for the next start.
 bool replaceFileAtomically(const std::string& path, const std::string& bytes);
 
-// Deletes the temporaries that saves of this file left behind when the
-// program was killed mid-save. Only for a single running instance.
+// Tidies up after saves of this file that a kill cut short: deletes their
+// temporaries and, on Windows, puts the old file back where a kill came
+// between its two renames. Only for a single running instance, before a load.
 void removeStaleTemporaries(const std::string& path);

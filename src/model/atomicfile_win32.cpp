@@ -99,6 +99,37 @@ ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t max
     return ok ? ReadResult::Read : ReadResult::Unreadable;
 }
 
+namespace {
+
+// The old file's name while ReplaceFileA swaps in the new one. ".~" marks the
+// program's own files beside a data file; the start-up clean-up knows this name.
+std::string backupPathOf(const std::string& path) {
+    return path + ".~bak";
+}
+
+// Leaves no backup beside the target. A backup holds the old file when the
+// target is gone (a kill between ReplaceFileA's two renames) or when
+// ReplaceFileA says it moved the target there and stopped; it goes back then.
+// Any other backup is a copy nobody needs. False while a needed backup stays.
+bool settleBackup(const std::string& path, const std::string& backup, bool holdsTarget) {
+    if (GetFileAttributesA(backup.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    if (!holdsTarget && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        DeleteFileA(backup.c_str());
+        return true;
+    }
+    return MoveFileExA(backup.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+// Failures that another program causes for a moment. ReplaceFileA's own
+// codes say which of its steps a file held elsewhere stopped; the access
+// denied of a rename over an open file passes too (read-only is checked first).
+bool mayPassLater(DWORD error) {
+    return heldByAnother(error) || error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+           error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+}
+
+}  // namespace
+
 bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
     std::string tempPath;
     HANDLE h = createTemp(path, tempPath);
@@ -106,28 +137,42 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
 
     bool ok = writeAll(h, bytes.data(), bytes.size()) && FlushFileBuffers(h);
     if (!CloseHandle(h)) ok = false;
+    const std::string backup = backupPathOf(path);
     for (int attempt = 1; ok; ++attempt) {
         const DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            // Read-only stays read-only however long we wait. (Checked here:
-            // some file systems let a rename replace it all the same.)
-            if (attributes & FILE_ATTRIBUTE_READONLY) {
+        DWORD error = 0;
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            // Nothing to keep: one rename puts the first version in place.
+            if (MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                break;
+            error = GetLastError();
+        } else {
+            // Read-only stays read-only however long we wait, and a folder is
+            // no data file: ReplaceFileA would move either aside all the same.
+            if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
                 ok = false;
                 break;
             }
-            // The new file takes the old one's attributes, which a rename alone would drop.
+            // ReplaceFileA keeps the old file's security; Wine's does not keep
+            // its attributes, so the new file takes them first.
             const DWORD kept = attributes & kKeptAttributes;
             SetFileAttributesA(tempPath.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+            // With a backup name of our own, the old file is never deleted
+            // before the new one is in place, and never under a name we cannot find.
+            if (ReplaceFileA(path.c_str(), tempPath.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                             nullptr, nullptr)) {
+                DeleteFileA(backup.c_str());
+                break;
+            }
+            error = GetLastError();
+            // A backup that could not go back is the only old file: trying again
+            // would replace it, so it stays for the next start to put back.
+            if (!settleBackup(path, backup, error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) {
+                ok = false;
+                break;
+            }
         }
-        // One rename, not ReplaceFileA: that is not one step everywhere (Wine
-        // moves the old file aside first), and a kill between steps leaves no file.
-        if (MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            break;
-        // Access is denied to a rename over a file that another program has
-        // open; the target is not read-only, or the check above had stopped.
-        const DWORD error = GetLastError();
-        const bool mayPass = heldByAnother(error) || error == ERROR_ACCESS_DENIED;
-        if (!mayPass || attempt == kReplaceAttempts)
+        if (!mayPassLater(error) || attempt == kReplaceAttempts)
             ok = false;
         else
             Sleep(kRetryMilliseconds);
@@ -137,6 +182,7 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
 }
 
 void removeStaleTemporaries(const std::string& path) {
+    settleBackup(path, backupPathOf(path), false);
     const std::string folder = path.substr(0, fileNameOffset(path));
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((path + ".~tmp*").c_str(), &found);

@@ -41,6 +41,14 @@ bool isBackdated(const std::string& path) {
            CompareFileTime(&data.ftLastWriteTime, &kLongAgo) == 0;
 }
 
+// A kill between the two renames of a replacement leaves the old file under
+// this name beside its own, for the next start to put back.
+const char kBackupSuffix[] = ".~bak";
+
+std::string keptAt(const std::string& path) {
+    return fileExists(path) ? path : path + kBackupSuffix;
+}
+
 std::string listing(const std::string& folder) {
     std::string names;
     for (const WIN32_FIND_DATAA& file : filesIn(folder))
@@ -145,17 +153,31 @@ E2E_SCENARIO(crash_safety_under_kills) {
         E2E_CHECK_MSG(bytes == note, "a clean save changed note.txt: " + describe(bytes, note));
     }
 
+    struct SavedFile {
+        std::string path, bytes;
+        bool aside;  // the last kill left it under its backup name
+    };
+    SavedFile files[] = {{dbPath, db, false}, {notePath, note, false}};
     Random random{0x5eed2009u};
-    int cutMidWrite = 0;
+    int cutMidWrite = 0, leftAside = 0;
     size_t leftovers = 0;
     for (int kill = 1; kill <= 50; ++kill) {
-        E2E_CHECK(backdate(dbPath) && backdate(notePath));
+        for (const SavedFile& file : files)
+            E2E_CHECK(backdate(keptAt(file.path)));
         FILETIME startedAt;
         GetSystemTimeAsFileTime(&startedAt);
         Program program;
         E2E_CHECK(program.start(folder));
         HWND clock = program.clock();
         E2E_CHECK_MSG(clock, "no clock window after kill " + std::to_string(kill - 1));
+        // The start put back what the last kill left aside (nothing saves yet).
+        for (const SavedFile& file : files) {
+            std::string bytes;
+            E2E_CHECK_MSG(!file.aside || (readBytes(file.path, bytes) && bytes == file.bytes &&
+                                          !fileExists(file.path + kBackupSuffix)),
+                          "the start after kill " + std::to_string(kill - 1) + " did not put back " + file.path +
+                              " among " + listing(folder));
+        }
         // Saves still work with the temporaries of earlier kills lying around.
         PostMessageA(clock, WM_ENDSESSION, FALSE, 0);
         E2E_CHECK_MSG(waitFor([&] { return !isBackdated(dbPath) && !isBackdated(notePath); }, 10000),
@@ -169,12 +191,16 @@ E2E_SCENARIO(crash_safety_under_kills) {
         program.kill();
         E2E_CHECK_MSG(!program.running(), "the program survived TerminateProcess");
 
-        std::string bytes;
         const std::string when = " after kill " + std::to_string(kill);
-        E2E_CHECK_MSG(readBytes(dbPath, bytes), "db.dat is gone" + when);
-        E2E_CHECK_MSG(bytes == db, "db.dat is not a complete version" + when + ": " + describe(bytes, db));
-        E2E_CHECK_MSG(readBytes(notePath, bytes), "note.txt is gone" + when);
-        E2E_CHECK_MSG(bytes == note, "note.txt is not a complete version" + when + ": " + describe(bytes, note));
+        for (SavedFile& file : files) {
+            const std::string kept = keptAt(file.path);
+            std::string bytes;
+            E2E_CHECK_MSG(readBytes(kept, bytes), file.path + " is gone" + when);
+            E2E_CHECK_MSG(bytes == file.bytes,
+                          kept + " is not a complete version" + when + ": " + describe(bytes, file.bytes));
+            file.aside = kept != file.path;
+            leftAside += file.aside;
+        }
 
         // Anything else in the folder is an unfinished temporary of a save
         // that was cut off, by this kill when it was written in this run.
@@ -194,7 +220,7 @@ E2E_SCENARIO(crash_safety_under_kills) {
 
     // The last start among all the leftovers reads and writes the data whole.
     {
-        E2E_CHECK(backdate(dbPath) && backdate(notePath));
+        E2E_CHECK(backdate(keptAt(dbPath)) && backdate(keptAt(notePath)));
         Program program;
         E2E_CHECK(program.start(folder));
         HWND clock = program.clock();
@@ -206,10 +232,10 @@ E2E_SCENARIO(crash_safety_under_kills) {
         E2E_CHECK(readBytes(dbPath, bytes) && bytes == db);
         E2E_CHECK(readBytes(notePath, bytes) && bytes == note);
     }
-    std::printf("         %d saves took %lu ms; of 50 kills %d cut a write short; %u temporaries were "
-                "left after the last kill, %u after the last clean run\n",
-                kBurst, static_cast<unsigned long>(burstMs), cutMidWrite, static_cast<unsigned>(leftovers),
-                static_cast<unsigned>(filesIn(folder).size() - 3));
+    std::printf("         %d saves took %lu ms; of 50 kills %d cut a write short and %d left a file under its "
+                "backup name; %u temporaries were left after the last kill, %u after the last clean run\n",
+                kBurst, static_cast<unsigned long>(burstMs), cutMidWrite, leftAside,
+                static_cast<unsigned>(leftovers), static_cast<unsigned>(filesIn(folder).size() - 3));
     // Without kills inside a write this scenario would prove nothing.
     E2E_CHECK_MSG(cutMidWrite >= 5, "too few kills landed inside a write: " + std::to_string(cutMidWrite));
 }
@@ -235,6 +261,67 @@ void releaseIn(LateRelease& r) {
     CloseHandle(thread);
 }
 
+// Points this program's import of a kernel32 function at another function
+// and back; Wine never gives the failures that Windows documents for some calls.
+struct RedirectedImport {
+    ULONG_PTR* slot = nullptr;
+    ULONG_PTR original = 0;
+
+    RedirectedImport(const char* name, void* to) {
+        BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+        const IMAGE_NT_HEADERS* nt =
+            reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+             dll->Name && !slot; ++dll) {
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+            for (; dll->OriginalFirstThunk && names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                    continue;
+                const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) == 0) {
+                    slot = reinterpret_cast<ULONG_PTR*>(&slots->u1.Function);
+                    break;
+                }
+            }
+        }
+        E2E_CHECK_MSG(slot, std::string("no import of ") + name);
+        original = *slot;
+        set(reinterpret_cast<ULONG_PTR>(to));
+    }
+    ~RedirectedImport() { set(original); }
+    void set(ULONG_PTR to) {
+        DWORD was = 0;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+        *slot = to;
+        VirtualProtect(slot, sizeof *slot, was, &was);
+    }
+};
+
+// ReplaceFileA that fails its next calls as Windows documents: with
+// ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 the old file is left under the backup
+// name, here with another program's new file in its place.
+struct ReplaceFailure {
+    DWORD error = 0;
+    int times = 0;
+    int calls = 0;
+    decltype(&ReplaceFileA) real = nullptr;
+} replaceFailure;
+
+BOOL WINAPI failingReplaceFile(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+                               LPVOID reserved) {
+    ReplaceFailure& f = replaceFailure;
+    ++f.calls;
+    if (f.times == 0)
+        return f.real(replaced, replacement, backup, flags, exclude, reserved);
+    --f.times;
+    if (f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING))
+        writeBytes(replaced, "theirs");
+    SetLastError(f.error);
+    return FALSE;
+}
+
 }  // namespace
 
 // The Windows reading and replacement of a file, called directly, and the
@@ -257,6 +344,24 @@ E2E_SCENARIO(windows_file_replacement) {
     E2E_CHECK_MSG((GetFileAttributesA(target.c_str()) & kept) == kept,
                   "attributes now " + std::to_string(GetFileAttributesA(target.c_str())));
 
+    // What one save of a full-sized db.dat over the old one costs, for the figures.
+    const std::vector<AlarmRecord> alarms = hundredQuietAlarms();
+    const std::string full = dataFileBytes(defaultSettings(), alarms.data(), static_cast<int>(alarms.size()));
+    const int kSaves = 100;
+    int saved = 0;
+    DWORD start = GetTickCount();
+    for (int i = 0; i < kSaves; ++i)
+        saved += replaceFileAtomically(target, full);
+    const DWORD savesTook = GetTickCount() - start;
+    E2E_CHECK(saved == kSaves && readBytes(target, bytes) && bytes == full);
+    E2E_CHECK(replaceFileAtomically(target, "new"));
+    const auto nothingLeft = [&](const char* after) {
+        const std::string names = listing(folder);
+        E2E_CHECK_MSG(names == "db.dat note.txt" || names == "note.txt db.dat",
+                      std::string("left behind ") + after + ": " + names);
+    };
+    nothingLeft("by saves");
+
     // Held for a moment: reading and replacing wait for it.
     LateRelease hold{holdFile(target), 700};
     E2E_CHECK(hold.file != INVALID_HANDLE_VALUE);
@@ -270,7 +375,7 @@ E2E_SCENARIO(windows_file_replacement) {
     // Held for good: both give up in the end and the file stays.
     HANDLE held = holdFile(target);
     E2E_CHECK(held != INVALID_HANDLE_VALUE);
-    DWORD start = GetTickCount();
+    start = GetTickCount();
     E2E_CHECK(readFileBytes(target, bytes) == ReadResult::Unreadable && bytes.empty());
     const DWORD readGaveUp = GetTickCount() - start;
     start = GetTickCount();
@@ -278,23 +383,73 @@ E2E_SCENARIO(windows_file_replacement) {
     const DWORD replaceGaveUp = GetTickCount() - start;
     CloseHandle(held);
     E2E_CHECK(readBytes(target, bytes) && bytes == "newer");
+    nothingLeft("by a held file");
+
+    // The failures ReplaceFileA documents: the ones a held file causes pass on a
+    // later try; an old file left under the backup name goes back, over whatever
+    // took its place; anything else fails at once. The file is never lost.
+    {
+        replaceFailure.real = &ReplaceFileA;
+        RedirectedImport redirected("ReplaceFileA", reinterpret_cast<void*>(&failingReplaceFile));
+        const DWORD passing[] = {ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+                                 ERROR_UNABLE_TO_MOVE_REPLACEMENT_2};
+        for (DWORD error : passing) {
+            replaceFailure.error = error;
+            replaceFailure.times = 1;
+            replaceFailure.calls = 0;
+            E2E_CHECK_MSG(replaceFileAtomically(target, "passed") && readBytes(target, bytes) && bytes == "passed",
+                          "no save after error " + std::to_string(error));
+            E2E_CHECK(replaceFailure.calls == 2);
+            nothingLeft("by a failure that passed");
+        }
+        replaceFailure.error = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+        replaceFailure.times = 1000;
+        E2E_CHECK(!replaceFileAtomically(target, "lost"));
+        E2E_CHECK_MSG(readBytes(target, bytes) && bytes == "passed", "the old file was not put back: " + bytes);
+        nothingLeft("by a replacement that never moved");
+        replaceFailure.error = ERROR_INVALID_PARAMETER;
+        replaceFailure.times = 1;
+        replaceFailure.calls = 0;
+        E2E_CHECK(!replaceFileAtomically(target, "lost") && replaceFailure.calls == 1);
+        E2E_CHECK(readBytes(target, bytes) && bytes == "passed");
+        nothingLeft("by an unknown failure");
+    }
+
+    // A folder of the file's name is not replaced, nor moved aside.
+    const std::string inner = folder + "\\inner";
+    E2E_CHECK(CreateDirectoryA(inner.c_str(), nullptr));
+    E2E_CHECK(!replaceFileAtomically(inner, "file") && (GetFileAttributesA(inner.c_str()) & FILE_ATTRIBUTE_DIRECTORY));
+    nothingLeft("around a folder");
+    E2E_CHECK(RemoveDirectoryA(inner.c_str()));
+
+    // What a kill leaves between ReplaceFileA's two renames, and after them:
+    // the next start puts the old file back, or drops the copy it no longer needs.
+    const std::string backup = target + kBackupSuffix;
+    E2E_CHECK(MoveFileExA(target.c_str(), backup.c_str(), 0) && writeBytes(target + ".~tmp1-1", "unfinished"));
+    removeStaleTemporaries(target);
+    E2E_CHECK(readBytes(target, bytes) && bytes == "passed");
+    nothingLeft("by a kill between the renames");
+    E2E_CHECK(writeBytes(backup, "older"));
+    removeStaleTemporaries(target);
+    E2E_CHECK(readBytes(target, bytes) && bytes == "passed");
+    nothingLeft("by a kill after the renames");
 
     // Read-only: refused at once, left as it was.
     E2E_CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
     start = GetTickCount();
     E2E_CHECK(!replaceFileAtomically(target, "lost"));
     const DWORD readOnlyRefused = GetTickCount() - start;
-    E2E_CHECK(readBytes(target, bytes) && bytes == "newer");
+    E2E_CHECK(readBytes(target, bytes) && bytes == "passed");
     E2E_CHECK(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY);
     E2E_CHECK_MSG(readOnlyRefused < 1000, "a read-only file was tried for " + std::to_string(readOnlyRefused) + " ms");
-    E2E_CHECK_MSG(listing(folder) == "db.dat note.txt" || listing(folder) == "note.txt db.dat",
-                  "left behind: " + listing(folder));
+    nothingLeft("beside a read-only file");
 
-    // The program beside a read-only db.dat: its saves leave it and still write note.txt.
+    // The program beside a read-only db.dat: its saves leave it and still write
+    // note.txt, which its start put back from where a kill had left it.
     const std::string db = dataFileBytes(defaultSettings(), nullptr, 0);
     E2E_CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL) && writeBytes(target, db) &&
               SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
-    DeleteFileA(fresh.c_str());
+    E2E_CHECK(MoveFileExA(fresh.c_str(), (fresh + kBackupSuffix).c_str(), 0));
     Session program;
     program.folder = folder;
     E2E_CHECK(installProgram(folder));
@@ -304,11 +459,14 @@ E2E_SCENARIO(windows_file_replacement) {
     E2E_CHECK(SendMessageTimeoutA(program.clock, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
     const DWORD programSave = GetTickCount() - start;
     E2E_CHECK(readBytes(target, bytes) && bytes == db);
-    E2E_CHECK(fileExists(fresh));
+    E2E_CHECK_MSG(readBytes(fresh, bytes) && bytes == "created", "note.txt now holds \"" + bytes + "\"");
+    E2E_CHECK(!fileExists(fresh + kBackupSuffix));
     exitProgram(program);
     E2E_CHECK(readBytes(target, bytes) && bytes == db);
-    std::printf("         held file: reading gave up after %lu ms, replacing after %lu ms; read-only refused in "
-                "%lu ms; one save of the program beside a read-only db.dat took %lu ms\n",
+    std::printf("         %d saves of a %u-byte db.dat over the old one took %lu ms; held file: reading gave up "
+                "after %lu ms, replacing after %lu ms; read-only refused in %lu ms; one save of the program "
+                "beside a read-only db.dat took %lu ms\n",
+                kSaves, static_cast<unsigned>(full.size()), static_cast<unsigned long>(savesTook),
                 static_cast<unsigned long>(readGaveUp), static_cast<unsigned long>(replaceGaveUp),
                 static_cast<unsigned long>(readOnlyRefused), static_cast<unsigned long>(programSave));
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
