@@ -103,13 +103,19 @@ BOOL CClockDlg::OnInitDialog() {
     // A save cut short by a kill leaves its temporary, or the old file under
     // its backup name, behind; only one copy of the program runs, so none of
     // them belongs to a save in progress.
-    removeStaleTemporaries(paths.dataFilePath);
-    removeStaleTemporaries(paths.memoFilePath);
+    const bool dataWhole = removeStaleTemporaries(paths.dataFilePath);
+    const bool memoWhole = removeStaleTemporaries(paths.memoFilePath);
 
     settings = defaultSettings();
     table.alarmCount = 0;
     memoText.clear();
     loaded_ = loadDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText);
+    // An old file that could not be put back is what the user has: it is
+    // neither loaded nor written over this run, and the user is told.
+    if (!dataWhole)
+        loaded_.data = ReadResult::Unreadable;
+    if (!memoWhole)
+        loaded_.memo = ReadResult::Unreadable;
     if (loaded_.data == ReadResult::Unreadable || loaded_.memo == ReadResult::Unreadable)
         PostMessageA(hwnd(), kUnreadableFilesMessage, 0, 0);
 

@@ -34,4 +34,6 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes);
 // Tidies up after saves of this file that a kill cut short: deletes their
 // temporaries and, on Windows, puts the old file back where a kill came
 // between its two renames. Only for a single running instance, before a load.
-void removeStaleTemporaries(const std::string& path);
+// False while the old file still waits under its backup name (another program
+// holds it): then the file must not be written this run, or the backup is lost.
+bool removeStaleTemporaries(const std::string& path);

@@ -113,15 +113,17 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
     return true;
 }
 
-void removeStaleTemporaries(const std::string& path) {
+bool removeStaleTemporaries(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".~tmp";
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
+    if (!dir) return true;
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
             ::unlink((folder + "/" + entry->d_name).c_str());
     }
     ::closedir(dir);
+    // A rename replaces in one step: no old file is ever left aside.
+    return true;
 }

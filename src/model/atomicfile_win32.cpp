@@ -181,15 +181,16 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
-void removeStaleTemporaries(const std::string& path) {
-    settleBackup(path, backupPathOf(path), false);
+bool removeStaleTemporaries(const std::string& path) {
+    const bool settled = settleBackup(path, backupPathOf(path), false);
     const std::string folder = path.substr(0, fileNameOffset(path));
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((path + ".~tmp*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) return;
+    if (h == INVALID_HANDLE_VALUE) return settled;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             DeleteFileA((folder + found.cFileName).c_str());
     } while (FindNextFileA(h, &found));
     FindClose(h);
+    return settled;
 }

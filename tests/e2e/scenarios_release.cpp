@@ -426,7 +426,11 @@ E2E_SCENARIO(windows_file_replacement) {
     // the next start puts the old file back, or drops the copy it no longer needs.
     const std::string backup = target + kBackupSuffix;
     E2E_CHECK(MoveFileExA(target.c_str(), backup.c_str(), 0) && writeBytes(target + ".~tmp1-1", "unfinished"));
-    removeStaleTemporaries(target);
+    // Held by another program, the backup stays, and the caller is told not to write the file.
+    HANDLE backupHeld = holdFile(backup);
+    E2E_CHECK(backupHeld != INVALID_HANDLE_VALUE && !removeStaleTemporaries(target) && fileExists(backup));
+    CloseHandle(backupHeld);
+    E2E_CHECK(removeStaleTemporaries(target));
     E2E_CHECK(readBytes(target, bytes) && bytes == "passed");
     nothingLeft("by a kill between the renames");
     E2E_CHECK(writeBytes(backup, "older"));
