@@ -213,7 +213,11 @@ TEST(EditorLunar, TheBoxSwitchesThePresetDateOrKeepsEntriesByIndex) {
         switchCalendar(month, day, false, preset);
         EXPECT_EQ(month * 100 + day, (monthBit(2) | monthBit(3)) * 100 + dayBit(14));
     }
+    // The preset's month with another day is the user's own choice too.
     month = monthBit(2);
+    day = dayBit(15);
+    switchCalendar(month, day, true, valentine);
+    EXPECT_EQ(month * 100 + day, monthBit(2) * 100 + dayBit(15));
     day = dayBit(14);
     switchCalendar(month, day, true, none);
     EXPECT_EQ(month * 100 + day, monthBit(2) * 100 + dayBit(14));
