@@ -252,6 +252,7 @@ E2E_SCENARIO(list_edit_opens_the_top_selected_row) {
     E2E_CHECK(checked(editor, kLunarBox) && listEntry(editor, kMonths, 11) == "腊月");
     E2E_CHECK(selected(editor, kMonths) == Texts{"八月"} && selected(editor, kDays) == Texts{"十五"});
     expectText(editor, 1060, "下次响铃：2027年9月15日 星期三 00:33");
+    screenshot("alarm-editor-lunar", editor);
     // Unticked, the same entries read as Gregorian ones; a lunar 三十 has its 30日.
     selectEntries(editor, kDays, {14, 29});
     click(editor, kLunarBox);
