@@ -39,8 +39,11 @@ CAlarmEditDlg::CAlarmEditDlg(const ClockSettings& settings, const LocalTime& now
     std::memset(&fields_, 0, sizeof fields_);
 }
 
-void CAlarmEditDlg::PresetForDate(int year, int month, int day) {
-    presetForDate(record, year, month, day);
+bool CAlarmEditDlg::PresetForDate(int year, int month, int day) {
+    if (!presetForDate(record, year, month, day))
+        return false;
+    preset_ = PresetDate{year, month, day};
+    return true;
 }
 
 void CAlarmEditDlg::PresetForQuickAlarm(int year, int month, int day, int hour, int minute,
@@ -55,23 +58,10 @@ BOOL CAlarmEditDlg::OnInitDialog() {
     SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(item(IDC_EDIT_MINUTE)), 0);
     SendMessageA(spin, UDM_SETRANGE32, 0, 59);
 
-    for (int l = 0; l < kTimeListCount; ++l) {
-        const TimeList list = static_cast<TimeList>(l);
-        HWND box = item(kListIds[l]);
-        SendMessageA(box, LB_RESETCONTENT, 0, 0);
-        const uint32_t mask = timeListMask(record, list);
-        int firstSelected = -1;
-        for (int i = 0; i < timeListSize(list); ++i) {
-            SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(timeListEntry(list, i).c_str()));
-            if (entrySelected(mask, i)) {
-                SendMessageA(box, LB_SETSEL, TRUE, i);
-                if (firstSelected < 0)
-                    firstSelected = i;
-            }
-        }
-        // A selected year or hour far down the list is scrolled into view.
-        SendMessageA(box, LB_SETTOPINDEX, firstSelected > 0 ? firstSelected : 0, 0);
-    }
+    lunar_ = isLunarAlarm(record);
+    CheckDlgButton(hwnd(), IDC_EDIT_LUNAR, lunar_ ? BST_CHECKED : BST_UNCHECKED);
+    for (int l = 0; l < kTimeListCount; ++l)
+        FillTimeList(l, timeListMask(record, static_cast<TimeList>(l)));
 
     addItems(item(IDC_EDIT_MINUTE), kMinuteItems, numberText);
     addItems(item(IDC_EDIT_REPEAT), kRepeatItems, numberText);
@@ -93,7 +83,55 @@ BOOL CAlarmEditDlg::OnInitDialog() {
     WriteText(IDC_EDIT_REPEAT, numberText(record.repeatCount).c_str());
     WriteText(IDC_EDIT_LEAD, minutesText(record.leadMinutes).c_str());
     WriteText(IDC_EDIT_INTERVAL, minutesText(record.intervalMinutes).c_str());
+    UpdatePreview();
     return TRUE;
+}
+
+void CAlarmEditDlg::FillTimeList(int l, uint32_t mask) {
+    const TimeList list = static_cast<TimeList>(l);
+    HWND box = item(kListIds[l]);
+    SendMessageA(box, LB_RESETCONTENT, 0, 0);
+    int firstSelected = -1;
+    for (int i = 0; i < timeListSize(list, lunar_); ++i) {
+        SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(timeListEntry(list, i, lunar_).c_str()));
+        if (entrySelected(mask, i)) {
+            SendMessageA(box, LB_SETSEL, TRUE, i);
+            if (firstSelected < 0)
+                firstSelected = i;
+        }
+    }
+    // A selected year or hour far down the list is scrolled into view.
+    SendMessageA(box, LB_SETTOPINDEX, firstSelected > 0 ? firstSelected : 0, 0);
+}
+
+uint32_t CAlarmEditDlg::SelectedMask(int l) const {
+    int selected[32];
+    const LRESULT n =
+        SendMessageA(item(kListIds[l]), LB_GETSELITEMS, 32, reinterpret_cast<LPARAM>(selected));
+    return n > 0 ? maskOfSelection(selected, static_cast<size_t>(n)) : 0;
+}
+
+void CAlarmEditDlg::UpdatePreview(bool minuteFromSelection) {
+    char text[64] = {};
+    HWND minuteBox = item(IDC_EDIT_MINUTE);
+    const LRESULT picked = minuteFromSelection ? SendMessageA(minuteBox, CB_GETCURSEL, 0, 0) : CB_ERR;
+    if (picked != CB_ERR && SendMessageA(minuteBox, CB_GETLBTEXTLEN, picked, 0) < LRESULT{sizeof text})
+        SendMessageA(minuteBox, CB_GETLBTEXT, picked, reinterpret_cast<LPARAM>(text));
+    else
+        GetWindowTextA(minuteBox, text, sizeof text);
+    // An unreadable minute shows nothing here; OK has its own message for it.
+    int minute = 0;
+    if (wholeInteger(text, 0, 59, minute) != WholeInteger::Ok) {
+        WriteText(IDC_EDIT_NEXT_RING, "");
+        return;
+    }
+    AlarmRecord trial = record;
+    for (int l = 0; l < kTimeListCount; ++l)
+        setTimeListMask(trial, static_cast<TimeList>(l), SelectedMask(l));
+    trial.minute = static_cast<int8_t>(minute);
+    trial.disabled = IsDlgButtonChecked(hwnd(), IDC_EDIT_DISABLED) == BST_CHECKED ? 1 : 0;
+    trial.calendarKind = lunar_ ? kCalendarLunar : kCalendarGregorian;
+    WriteText(IDC_EDIT_NEXT_RING, nextRingPreview(trial, win::localNow()).c_str());
 }
 
 bool CAlarmEditDlg::ReadControls() {
@@ -126,18 +164,21 @@ void CAlarmEditDlg::OnOK() {
     if (!ReadControls())
         return;
     EditorInput input = fields_;
-    for (int l = 0; l < kTimeListCount; ++l) {
-        int selected[32];
-        const LRESULT n = SendMessageA(item(kListIds[l]), LB_GETSELITEMS, 32,
-                                       reinterpret_cast<LPARAM>(selected));
-        input.masks[l] = n > 0 ? maskOfSelection(selected, static_cast<size_t>(n)) : 0;
-    }
+    for (int l = 0; l < kTimeListCount; ++l)
+        input.masks[l] = SelectedMask(l);
     GetDlgItemTextA(hwnd(), IDC_EDIT_REPEAT, input.repeat, sizeof input.repeat);
     GetDlgItemTextA(hwnd(), IDC_EDIT_LEAD, input.lead, sizeof input.lead);
     GetDlgItemTextA(hwnd(), IDC_EDIT_INTERVAL, input.interval, sizeof input.interval);
-    // Without any action OK is ignored; the action group's caption says why.
-    if (!applyEditorInput(record, input))
+    // The working copy changes only once OK really succeeds. Without any
+    // action OK is ignored; the action group's caption says why.
+    AlarmRecord trial = record;
+    if (!applyEditorInput(trial, input))
         return;
+    trial.calendarKind = lunar_ ? kCalendarLunar : kCalendarGregorian;
+    if (asksBeforeSaving(trial, win::localNow()) &&
+        win::messageBox(hwnd(), kNeverRingsQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    record = trial;
     EndDialog(IDOK);
 }
 
@@ -157,10 +198,45 @@ bool CAlarmEditDlg::OnCommand(int id, int code, HWND control) {
         case IDC_EDIT_EVERY_WEEKDAY:
         case IDC_EDIT_EVERY_HOUR:
             OnShortcut(id);
+            UpdatePreview();
+            return true;
+        case IDC_EDIT_DISABLED:
+            UpdatePreview();
+            return true;
+        case IDC_EDIT_LUNAR:
+            OnLunar();
             return true;
         }
     }
+    if (id >= IDC_EDIT_YEARS && id <= IDC_EDIT_HOURS && code == LBN_SELCHANGE) {
+        UpdatePreview();
+        return true;
+    }
+    if (id == IDC_EDIT_MINUTE && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)) {
+        UpdatePreview(code == CBN_SELCHANGE);
+        return true;
+    }
     return win::Dialog::OnCommand(id, code, control);
+}
+
+INT_PTR CAlarmEditDlg::OnMessage(UINT msg, WPARAM, LPARAM lp, bool&) {
+    // The up-down control has written its new position into the minute box.
+    if (msg == WM_VSCROLL && reinterpret_cast<HWND>(lp) == item(IDC_EDIT_MINUTE_SPIN))
+        UpdatePreview();
+    return 0;
+}
+
+void CAlarmEditDlg::OnLunar() {
+    const bool lunar = IsDlgButtonChecked(hwnd(), IDC_EDIT_LUNAR) == BST_CHECKED;
+    if (lunar != lunar_) {
+        const int months = static_cast<int>(TimeList::Months), days = static_cast<int>(TimeList::Days);
+        uint32_t monthMask = SelectedMask(months), dayMask = SelectedMask(days);
+        switchCalendar(monthMask, dayMask, lunar, preset_);
+        lunar_ = lunar;
+        FillTimeList(months, monthMask);
+        FillTimeList(days, dayMask);
+    }
+    UpdatePreview();
 }
 
 void CAlarmEditDlg::OnShortcut(int boxId) {
@@ -208,4 +284,5 @@ void CAlarmEditDlg::OnClear() {
     fields_.program[0] = '\0';
     fields_.specialAction = 0;
     WriteControls();
+    UpdatePreview();
 }

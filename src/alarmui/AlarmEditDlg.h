@@ -18,8 +18,9 @@ public:
     // after DoModal returned IDOK.
     AlarmRecord record;
 
-    // An alarm for one calendar date at noon.
-    void PresetForDate(int year, int month, int day);
+    // An alarm for one calendar date at noon; false, and nothing changed,
+    // for a year no year entry can hold.
+    bool PresetForDate(int year, int month, int day);
     // A temporary one-shot alarm for the given minute with the given sound.
     void PresetForQuickAlarm(int year, int month, int day, int hour, int minute, const char* soundPath);
 
@@ -27,16 +28,27 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
     void OnClear();
     void OnBrowse(int buttonId);
     void OnShortcut(int boxId);
+    void OnLunar();
 
 private:
     // Controls to members with validation, stopping at the first bad value;
     // and members back to the controls.
     bool ReadControls();
     void WriteControls();
+    // A time list's entries in the current calendar, with mask's entries selected.
+    void FillTimeList(int list, uint32_t mask);
+    uint32_t SelectedMask(int list) const;
+    // Refreshes the next-ring line from the controls as they stand. A minute
+    // just picked from the drop-down is not in the edit field yet.
+    void UpdatePreview(bool minuteFromSelection = false);
 
     // The values bound to controls; masks and combo texts are read on OK only.
     EditorInput fields_;
+    // Whether the month and day lists follow the lunar calendar (box 1061).
+    bool lunar_ = false;
+    PresetDate preset_;
 };

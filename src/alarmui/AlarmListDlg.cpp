@@ -20,8 +20,19 @@ struct Column {
 // temporary column is wide enough for its heading in a CJK face.
 const Column kColumns[kListColumns] = {
     {"编号", 40}, {"时间", 180}, {"声音", 80}, {"文字", 200},
-    {"程序", 80}, {"特殊动作", 80}, {"临时", 40}, {"参数", 0},
+    {"程序", 80}, {"特殊动作", 80}, {"临时", 40}, {"参数", 0}, {"下次响铃", 130},
 };
+
+// Checks for a new minute; the next-ring cells change only then.
+const UINT_PTR kMinuteTimer = 1;
+const UINT kMinuteTimerPeriod = 1000;
+
+void setCell(HWND list, int row, int column, const std::string& text) {
+    LVITEMA cell = {};
+    cell.iSubItem = column;
+    cell.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+}
 
 // The file dialogs leave the working folder alone: alarms may name their
 // sounds and programs relative to it.
@@ -60,6 +71,7 @@ BOOL CAlarmListDlg::OnInitDialog() {
     }
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     FillList();
+    SetTimer(hwnd(), kMinuteTimer, kMinuteTimerPeriod, nullptr);
     return TRUE;
 }
 
@@ -67,22 +79,33 @@ void CAlarmListDlg::FillList() {
     HWND list = item(IDC_LIST_ALARMS);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    shownMinute_ = win::localNow();
     const int used = usedAlarms(table_);
     for (int i = 0; i < used; ++i) {
-        const auto cells = alarmRowCells(i, table_.alarms[i]);
+        const auto cells = alarmRowCells(i, table_.alarms[i], shownMinute_);
         LVITEMA row = {};
         row.mask = LVIF_TEXT;
         row.iItem = i;
         row.pszText = const_cast<char*>(cells[0].c_str());
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
-        for (int c = 1; c < kListColumns; ++c) {
-            row.iSubItem = c;
-            row.pszText = const_cast<char*>(cells[c].c_str());
-            SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&row));
-        }
+        for (int c = 1; c < kListColumns; ++c)
+            setCell(list, i, c, cells[c]);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+// Rows, order and selection stay; only the next-ring texts are redone.
+void CAlarmListDlg::OnMinuteTimer() {
+    const LocalTime now = win::localNow();
+    if (sameMinute(now, shownMinute_))
+        return;
+    shownMinute_ = now;
+    HWND list = item(IDC_LIST_ALARMS);
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const int used = usedAlarms(table_);
+    for (int i = 0; i < rows && i < used; ++i)
+        setCell(list, i, kNextRingColumn, nextRingCell(table_.alarms[i], now));
 }
 
 void CAlarmListDlg::RemoveAlarmAt(int index) { removeAlarmAt(table_, index); }
@@ -190,7 +213,9 @@ bool CAlarmListDlg::OnCommand(int id, int code, HWND control) {
     return win::Dialog::OnCommand(id, code, control);
 }
 
-INT_PTR CAlarmListDlg::OnMessage(UINT msg, WPARAM, LPARAM lp, bool&) {
+INT_PTR CAlarmListDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool&) {
+    if (msg == WM_TIMER && wp == kMinuteTimer)
+        OnMinuteTimer();
     if (msg == WM_NOTIFY) {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lp);
         if (header->idFrom == IDC_LIST_ALARMS && header->code == static_cast<UINT>(NM_DBLCLK))

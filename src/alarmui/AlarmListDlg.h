@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/paths.h"
+#include "model/localtime.h"
 #include "model/records.h"
 #include "win/Dialog.h"
 
@@ -30,6 +31,7 @@ private:
     void OnExport();
     void OnImport();
     void OnCleanup();
+    void OnMinuteTimer();
     // One flag per row of the list, true where the row is selected.
     std::vector<bool> SelectedRows() const;
 
@@ -37,4 +39,6 @@ private:
     const ClockSettings& settings_;
     const ProgramPaths& paths_;
     bool defaultSoundExists_;
+    // The minute the next-ring column was computed for.
+    LocalTime shownMinute_ = {};
 };

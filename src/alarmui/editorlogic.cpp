@@ -133,6 +133,22 @@ bool lunarDateMasks(int year, int month, int day, uint32_t& monthMask, uint32_t&
     return true;
 }
 
+void switchCalendar(uint32_t& monthMask, uint32_t& dayMask, bool lunar, const PresetDate& preset) {
+    uint32_t gregorianMonth = monthBit(preset.month), gregorianDay = dayBit(preset.day);
+    uint32_t lunarMonth = 0, lunarDay = 0;
+    if (preset.year != 0 && lunarDateMasks(preset.year, preset.month, preset.day, lunarMonth, lunarDay)) {
+        const uint32_t oldMonth = lunar ? gregorianMonth : lunarMonth;
+        const uint32_t oldDay = lunar ? gregorianDay : lunarDay;
+        if (monthMask == oldMonth && dayMask == oldDay) {
+            monthMask = lunar ? lunarMonth : gregorianMonth;
+            dayMask = lunar ? lunarDay : gregorianDay;
+            return;
+        }
+    }
+    const int days = timeListSize(TimeList::Days, lunar);
+    dayMask &= days >= 32 ? ~uint32_t{0} : (uint32_t{1} << days) - 1;
+}
+
 std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now) {
     if (record.disabled)
         return "此闹铃已禁用。";

@@ -55,6 +55,17 @@ void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int 
 // outside the lunar tables.
 bool lunarDateMasks(int year, int month, int day, uint32_t& monthMask, uint32_t& dayMask);
 
+// The date the calendar preset the editor for, if any.
+struct PresetDate {
+    int year = 0, month = 0, day = 0;  // 0: the editor was not preset from a date
+};
+
+// The month and day masks after the 按农历 box is switched to `lunar`. While
+// they still name the preset date in the old calendar they name it in the
+// new one; otherwise each list keeps its entries by index, less a day the
+// new list lacks (31 has no lunar entry).
+void switchCalendar(uint32_t& monthMask, uint32_t& dayMask, bool lunar, const PresetDate& preset);
+
 // The editor's line about the next ring of `record` after `now`:
 // "下次响铃：2026年12月9日 星期三 08:30", "按此设置，闹铃不会再响。" or,
 // for a disabled alarm, "此闹铃已禁用。".

@@ -80,12 +80,6 @@ std::string nextRingCell(const AlarmRecord& r, const LocalTime& now) {
 }
 
 std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now) {
-    std::array<std::string, kListColumns> cells = alarmRowCells(index, r);
-    cells[kListColumns - 1] = nextRingCell(r, now);
-    return cells;
-}
-
-std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r) {
     const char* action = actionName(r.specialAction);
     return {numberCell(index, r),
             timeSummary(r),
@@ -95,7 +89,7 @@ std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord
             action ? action : "",
             r.temporary != 0 ? "是" : "否",
             parametersCell(r),
-            std::string()};
+            nextRingCell(r, now)};
 }
 
 int usedAlarms(const AlarmTable& table) {

@@ -28,9 +28,8 @@ std::string nextRingCell(const AlarmRecord& r, const LocalTime& now);
 
 // The cells of row `index`, column 0 first; the last one is the next ring
 // after `now`.
+constexpr int kNextRingColumn = kListColumns - 1;
 std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now);
-// The same with the next-ring cell left empty, for a list that keeps no clock.
-std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r);
 
 // The used part of the table, whatever alarmCount holds.
 int usedAlarms(const AlarmTable& table);

@@ -212,7 +212,11 @@ void CCalendarDlg::OpenAlarmEditor() {
         return;
     }
     CAlarmEditDlg editor(settings_, win::localNow(), paths_.defaultSoundPath, defaultSoundExists_);
-    editor.PresetForDate(shownYear, shownMonth, selectedDay);
+    // A year no year entry holds would become "every year" on OK.
+    if (!editor.PresetForDate(shownYear, shownMonth, selectedDay)) {
+        win::messageBox(hwnd(), "只能为2009年至2040年的日期设置闹铃。");
+        return;
+    }
     if (editor.DoModal(nullptr) != IDOK)
         return;
     // Other windows may have filled the table while the editor was open.

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 const int kRepeatItems[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -48,6 +49,22 @@ int8_t comboNumber(const char* text) {
     if (value < INT8_MIN)
         return INT8_MIN;
     return static_cast<int8_t>(value);
+}
+
+WholeInteger wholeInteger(const char* text, int minValue, int maxValue, int& value) {
+    const char* p = text ? text : "";
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(p, &end, 10);
+    while (end && (*end == ' ' || *end == '\t'))
+        ++end;
+    if (end == p || *end != '\0')
+        return WholeInteger::NotANumber;
+    if (parsed < minValue || parsed > maxValue)
+        return WholeInteger::OutOfRange;
+    value = static_cast<int>(parsed);
+    return WholeInteger::Ok;
 }
 
 void storeText(char* field, size_t width, const char* text) {

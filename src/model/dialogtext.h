@@ -25,6 +25,11 @@ int leadingInteger(const char* text);
 // wrapping round to a negative count.
 int8_t comboNumber(const char* text);
 
+// A whole text read as one integer, the way the dialogs' data exchange reads
+// a number: blanks around it, an optional sign, digits and nothing else.
+enum class WholeInteger { Ok, NotANumber, OutOfRange };
+WholeInteger wholeInteger(const char* text, int minValue, int maxValue, int& value);
+
 // Stores the characters and the terminator only (cut to the field); the
 // bytes behind the terminator keep their old values.
 void storeText(char* field, size_t width, const char* text);

@@ -11,7 +11,11 @@ struct LocalTime {
     int weekday;  // 0 = Sunday
 };
 
-inline bool sameSecond(const LocalTime& a, const LocalTime& b) {
+inline bool sameMinute(const LocalTime& a, const LocalTime& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-           a.minute == b.minute && a.second == b.second;
+           a.minute == b.minute;
+}
+
+inline bool sameSecond(const LocalTime& a, const LocalTime& b) {
+    return sameMinute(a, b) && a.second == b.second;
 }

@@ -65,6 +65,8 @@
 #define IDC_EDIT_EVERY_WEEKDAY 1057
 #define IDC_EDIT_EVERY_HOUR    1058
 #define IDC_EDIT_MINUTE_SPIN   1059
+#define IDC_EDIT_NEXT_RING     1060
+#define IDC_EDIT_LUNAR         1061
 
 // Alarm list
 #define IDC_LIST_ALARMS        1006

@@ -1,9 +1,9 @@
 #include "win/Dialog.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "model/dialogtext.h"
 #include "win/util.h"
 
 namespace win {
@@ -185,23 +185,19 @@ bool PumpMessage(MSG& msg) {
 bool Dialog::ReadInt(int id, int minValue, int maxValue, int& value) {
     char text[64] = {};
     GetDlgItemTextA(hwnd_, id, text, sizeof text);
-    char* end = nullptr;
-    const char* p = text;
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    const long parsed = std::strtol(p, &end, 10);
-    while (end && (*end == ' ' || *end == '\t'))
-        ++end;
-    if (end == p || *end != '\0') {
+    switch (wholeInteger(text, minValue, maxValue, value)) {
+    case WholeInteger::Ok:
+        return true;
+    case WholeInteger::NotANumber:
         messageBox(hwnd_, "请输入一个整数。");
-    } else if (parsed < minValue || parsed > maxValue) {
+        break;
+    case WholeInteger::OutOfRange: {
         char message[128];
         std::snprintf(message, sizeof message, "请输入一个介于 %d 和 %d 之间的整数。", minValue,
                       maxValue);
         messageBox(hwnd_, message);
-    } else {
-        value = static_cast<int>(parsed);
-        return true;
+        break;
+    }
     }
     HWND control = item(id);
     SetFocus(control);

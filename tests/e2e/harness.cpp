@@ -248,6 +248,11 @@ std::string itemText(HWND dialog, int id) {
     return control ? windowText(control) : std::string();
 }
 
+void expectText(HWND dialog, int id, const std::string& text, DWORD milliseconds) {
+    E2E_CHECK_MSG(waitFor([&] { return itemText(dialog, id) == text; }, milliseconds),
+                  "control " + std::to_string(id) + " reads '" + itemText(dialog, id) + "', not '" + text + "'");
+}
+
 void sleepMs(DWORD milliseconds) { Sleep(milliseconds); }
 
 void fail(const char* file, int line, const std::string& what) {
@@ -612,6 +617,13 @@ void mouseDrag(int fromX, int fromY, int toX, int toY) {
 
 void typeText(const char* ascii) { xdotool(std::string("type --delay 60 \"") + ascii + "\""); }
 
+void typeInto(HWND edit, const char* ascii) {
+    const RECT r = rectOf(edit);
+    mouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    typeText(ascii);
+}
+
 std::vector<std::string> seamLog(const std::string& folder) {
     std::string bytes;
     std::vector<std::string> lines;
@@ -662,15 +674,39 @@ std::string gbk(const wchar_t* wide) {
 }
 }  // namespace
 
+std::string listEntry(HWND dialog, int id, int index) {
+    wchar_t wide[128] = {};
+    SendMessageW(GetDlgItem(dialog, id), LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
+    return gbk(wide);
+}
+
 Texts selected(HWND dialog, int id) {
     HWND list = GetDlgItem(dialog, id);
     Texts texts;
-    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
-        wchar_t wide[128] = {};
-        if (SendMessageA(list, LB_GETSEL, i, 0) > 0 && SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide)) > 0)
-            texts.push_back(gbk(wide));
-    }
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i)
+        if (SendMessageA(list, LB_GETSEL, i, 0) > 0)
+            texts.push_back(listEntry(dialog, id, i));
     return texts;
+}
+
+void selectEntries(HWND dialog, int id, const std::vector<int>& indices) {
+    HWND list = GetDlgItem(dialog, id);
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    for (int i : indices)
+        SendMessageA(list, LB_SETSEL, TRUE, i);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    sleepMs(200);
+}
+
+void clickEntry(HWND dialog, int id, int index) {
+    HWND list = GetDlgItem(dialog, id);
+    SendMessageA(list, LB_SETTOPINDEX, index, 0);
+    const int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    POINT p = {12, (index - top) * height + height / 2};
+    ClientToScreen(list, &p);
+    mouseClick(p.x, p.y);
+    sleepMs(300);
 }
 
 std::string comboItem(HWND combo, int index) {
@@ -698,12 +734,12 @@ HWND messageBox(DWORD pid, DWORD milliseconds) {
     return box;
 }
 
-std::string answer(DWORD pid, DWORD milliseconds) {
+std::string answer(DWORD pid, DWORD milliseconds, int button) {
     HWND box = messageBox(pid, milliseconds);
     if (!box)
         return "<no message>";
     const std::string text = itemText(box, 0xFFFF);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, button, 0);
     E2E_CHECK_MSG(waitFor([&] { return !IsWindow(box); }, 3000), "the message box stayed open: " + text);
     return text;
 }

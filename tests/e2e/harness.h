@@ -69,6 +69,8 @@ private:
 std::vector<HWND> windowsOf(DWORD pid);
 std::string windowText(HWND hwnd);
 std::string itemText(HWND dialog, int id);
+// Waits until a control reads text; the check fails showing what it read.
+void expectText(HWND dialog, int id, const std::string& text, DWORD milliseconds = 2000);
 
 void sleepMs(DWORD milliseconds);
 
@@ -123,6 +125,9 @@ void mouseClick(int x, int y, bool right = false);
 void mouseDoubleClick(int x, int y);
 void mouseDrag(int fromX, int fromY, int toX, int toY);
 void typeText(const char* ascii);
+// Types into an edit field as a user does: a click into it, all of its text
+// selected, then the keys.
+void typeInto(HWND edit, const char* ascii);
 
 // With E2E_SHOTS set to a folder, saves a picture of the screen around the
 // window there as NAME.png; otherwise does nothing.
@@ -155,16 +160,23 @@ void click(HWND dialog, int id);  // a real click (check boxes change), then a m
 void setText(HWND dialog, int id, const std::string& text);
 bool checked(HWND dialog, int id);
 using Texts = std::vector<std::string>;
-// A list box's selected entries and a combo box's item, in GBK.
+// A list box's selected entries, one entry and a combo box's item, in GBK.
 Texts selected(HWND dialog, int id);
+std::string listEntry(HWND dialog, int id, int index);
 std::string comboItem(HWND combo, int index);
+// A multiple-selection list box holding exactly these entries selected, then
+// the notification a user's click sends.
+void selectEntries(HWND dialog, int id, const std::vector<int>& indices);
+// A real click on one entry of a list box, scrolled into view first.
+void clickEntry(HWND dialog, int id, int index);
 
 // A visible dialog of the process holding control id, waited for; null if none came.
 HWND waitDialog(DWORD pid, int id, DWORD milliseconds = 8000);
 // The program's message box (caption "Zentar", text static 0xFFFF), waited for.
 HWND messageBox(DWORD pid, DWORD milliseconds = 5000);
-// Reads the message shown, then dismisses it; "<no message>" when none came.
-std::string answer(DWORD pid, DWORD milliseconds = 5000);
+// Reads the message shown, then dismisses it with button (IDOK, IDYES, IDNO);
+// "<no message>" when none came.
+std::string answer(DWORD pid, DWORD milliseconds = 5000, int button = IDOK);
 // Presses a button of dialog that opens a file dialog, and names the file in it.
 void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path);
 

@@ -28,9 +28,9 @@ AlarmRecord alarm(int minute, const char* text) {
     return r;
 }
 
-void openList(Run& run, const char* name, const std::vector<AlarmRecord>& alarms) {
+void openList(Run& run, const char* name, const std::vector<AlarmRecord>& alarms, const char* localTime = nullptr) {
     prepare(run, name, defaultSettings(), alarms);
-    launch(run);
+    launch(run, localTime);
     PostMessageA(run.clock, WM_COMMAND, 32772, 0);
     E2E_CHECK_MSG(run.list = waitDialog(run.pid(), kCleanupId, 5000), "the alarm list did not open");
     run.view = GetDlgItem(run.list, kListId);
@@ -48,7 +48,8 @@ std::vector<AlarmRecord> closeAndReadSaved(Run& run) {
 
 E2E_SCENARIO(list_shows_alarm_rows) {
     std::vector<AlarmRecord> alarms = {alarm(30, "起床"), alarm(5, "上班打卡"), alarm(0, "圣诞快乐"),
-                                       alarm(45, "休息一下")};
+                                       alarm(45, "休息一下"), alarm(0, ""), alarm(30, "新年"),
+                                       alarm(0, "去年"), alarm(0, "中秋")};
     alarms[0].hourMask = 1u << 8;
     std::strcpy(alarms[0].soundPath, "C:\\Sounds\\morning.wav");
     alarms[1].hourMask = 1u << 7 | 1u << 19;
@@ -61,32 +62,56 @@ E2E_SCENARIO(list_shows_alarm_rows) {
     alarms[2].disabled = 1;
     std::strcpy(alarms[2].programPath, "C:\\Windows\\notepad.exe");
     alarms[3].temporary = 1;
+    // Every hour at :00, without an action: its next ring moves on at 11:00.
+    alarms[5].yearMask = yearBit(2027);
+    alarms[5].monthMask = monthBit(1);
+    alarms[5].dayMask = dayBit(1);
+    alarms[5].hourMask = hourBit(8);
+    alarms[6].yearMask = yearBit(2025);
+    // 八月十五 at 9:00 in the lunar calendar.
+    alarms[7].monthMask = monthBit(8);
+    alarms[7].dayMask = dayBit(15);
+    alarms[7].hourMask = hourBit(9);
+    alarms[7].calendarKind = kCalendarLunar;
     Run run;
-    openList(run, "list_rows", alarms);
+    openList(run, "list_rows", alarms, "2026-12-07 10:59:40");
+    E2E_CHECK_MSG(column(run.view, 8) ==
+                      "12月8日 08:30|12月7日 19:05|已禁用|12月7日 11:45|12月7日 11:00|2027年1月1日 08:30|"
+                      "不会再响|2027年9月15日 09:00",
+                  column(run.view, 8));
+    selectRows(run.view, {1});
     // The clock takes no input while the list is up: no second list over this one.
     E2E_CHECK_MSG(waitFor([&] { return !IsWindowEnabled(run.clock); }, 2000), "the clock stays enabled");
 
     E2E_CHECK(windowText(run.list) == "闹铃设置");
-    E2E_CHECK(rowCount(run.view) == 4);
-    E2E_CHECK(column(run.view, 0) == "1|2|3 |||4");
-    E2E_CHECK_MSG(column(run.view, 1) == "每日 8时 30分 |星期重复 7时 19时 5分 |年月日重复 22时 0分 |每日 每时 45分 ",
+    E2E_CHECK(rowCount(run.view) == 8);
+    E2E_CHECK(column(run.view, 0) == "1|2|3 |||4|5|6|7|8");
+    E2E_CHECK_MSG(column(run.view, 1) == "每日 8时 30分 |星期重复 7时 19时 5分 |年月日重复 22时 0分 |每日 每时 45分 |"
+                                         "每日 每时 0分 |年月日重复 8时 30分 |年月日重复 每时 0分 |农历年月日重复 9时 0分 ",
                   column(run.view, 1));
-    E2E_CHECK(column(run.view, 2) == "morning.wav|||");
-    E2E_CHECK(column(run.view, 3) == "起床|上班打卡|圣诞快乐|休息一下");
-    E2E_CHECK(column(run.view, 4) == "||notepad.exe|");
-    E2E_CHECK(column(run.view, 5) == "||关机|");
-    E2E_CHECK(column(run.view, 6) == "否|否|否|是");
+    E2E_CHECK(column(run.view, 2) == "morning.wav|||||||");
+    E2E_CHECK(column(run.view, 3) == "起床|上班打卡|圣诞快乐|休息一下||新年|去年|中秋");
+    E2E_CHECK(column(run.view, 4) == "||notepad.exe|||||");
+    E2E_CHECK(column(run.view, 5) == "||关机|||||");
+    E2E_CHECK(column(run.view, 6) == "否|否|否|是|否|否|否|否");
     E2E_CHECK(cell(run.view, 2, 7) == "131072 2048 16777216 4194304 0 0 1 0 0");
+    E2E_CHECK(cell(run.view, 7, 7) == "0 128 16384 512 0 0 0 0 1");
 
-    const int widths[8] = {40, 180, 80, 200, 80, 80, 40, 0};
-    for (int i = 0; i < 8; ++i)
+    const int widths[9] = {40, 180, 80, 200, 80, 80, 40, 0, 130};
+    for (int i = 0; i < 9; ++i)
         E2E_CHECK(SendMessageA(run.view, LVM_GETCOLUMNWIDTH, i, 0) == widths[i]);
     const LONG style = GetWindowLongA(run.view, GWL_STYLE);
     E2E_CHECK((style & LVS_TYPEMASK) == LVS_REPORT && (style & LVS_SHOWSELALWAYS) &&
               !(style & (LVS_SINGLESEL | LVS_SORTASCENDING | LVS_SORTDESCENDING)));
     E2E_CHECK(SendMessageA(run.view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
-    selectRows(run.view, {1});
     screenshot("alarm-list", run.list);
+
+    // Past 11:00 the hourly alarm's next ring is 12:00; the rows and the selection stay.
+    E2E_CHECK_MSG(waitFor([&] { return cell(run.view, 4, 8) == "12月7日 12:00"; }, 25000),
+                  "after 11:00 the next ring reads " + cell(run.view, 4, 8));
+    E2E_CHECK(cell(run.view, 3, 8) == "12月7日 11:45" && rowCount(run.view) == 8);
+    E2E_CHECK(SendMessageA(run.view, LVM_GETSELECTEDCOUNT, 0, 0) == 1 &&
+              SendMessageA(run.view, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 1);
 
     // Enter closes the list like the close button.
     PostMessageA(run.list, WM_COMMAND, IDOK, 0);
@@ -163,10 +188,20 @@ E2E_SCENARIO(list_export_import_and_cleanup) {
 
 E2E_SCENARIO(list_edit_opens_the_top_selected_row) {
     Run run;
-    openList(run, "list_edit", {alarm(11, "a"), alarm(22, "b"), alarm(33, "c")});
-    const int kMinuteId = 1013;
+    // An hour before any of the alarms rings: the power actions chosen below stay unused.
+    openList(run, "list_edit", {alarm(11, "a"), alarm(22, "b"), alarm(33, "c")}, "2026-12-07 10:00:30");
+    const int kMinuteId = 1013, kLunarBox = 1061, kMonths = 1009, kDays = 1010;
     HWND editor = nullptr;
     auto editorOpens = [&] { return (editor = waitDialog(run.pid(), kMinuteId, 5000)) != nullptr; };
+    auto editRow = [&](int row) {
+        selectRows(run.view, {row});
+        press(run.list, 1008);
+        E2E_CHECK_MSG(editorOpens(), "the edit button opened no editor");
+    };
+    auto confirm = [&] {
+        PostMessageA(editor, WM_COMMAND, IDOK, 0);
+        E2E_CHECK_MSG(waitFor([&] { return !IsWindow(editor); }, 3000), "OK left the editor open");
+    };
 
     selectRows(run.view, {2, 1});
     press(run.list, 1008);
@@ -185,4 +220,52 @@ E2E_SCENARIO(list_edit_opens_the_top_selected_row) {
     PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
     E2E_CHECK(column(run.view, 1) == "每日 每时 11分 |每日 每时 44分 |每日 每时 33分 ");
+
+    // Each special-action radio reaches the record, and so does "禁用此闹铃".
+    const char* const actions[] = {"", "关机", "重启", "待机", "休眠", "注销"};
+    for (int i = 5; i >= 0; --i) {
+        editRow(0);
+        E2E_CHECK(!checked(editor, 1020 + i));
+        click(editor, 1020 + i);
+        if (i == 0)
+            click(editor, 1004);
+        confirm();
+        E2E_CHECK_MSG(waitFor([&] { return cell(run.view, 0, 5) == actions[i]; }, 3000),
+                      "radio " + std::to_string(1020 + i) + " gave '" + cell(run.view, 0, 5) + "'");
+    }
+    E2E_CHECK(cell(run.view, 0, 0) == "1 ||" && cell(run.view, 0, 8) == "已禁用");
+
+    // Lunar months and days: ticked, chosen, saved, and shown again on the next edit.
+    editRow(2);
+    E2E_CHECK(!checked(editor, kLunarBox) && listEntry(editor, kMonths, 0) == "1月");
+    click(editor, kLunarBox);
+    E2E_CHECK(waitFor([&] { return listEntry(editor, kMonths, 0) == "正月"; }, 2000));
+    E2E_CHECK(SendDlgItemMessageA(editor, kDays, LB_GETCOUNT, 0, 0) == 30 && listEntry(editor, kDays, 29) == "三十");
+    selectEntries(editor, kMonths, {7});
+    selectEntries(editor, kDays, {14});
+    E2E_CHECK(selected(editor, kMonths) == Texts{"八月"} && selected(editor, kDays) == Texts{"十五"});
+    expectText(editor, 1060, "下次响铃：2027年9月15日 星期三 00:33");
+    confirm();
+    E2E_CHECK(waitFor([&] { return cell(run.view, 2, 1) == "农历年月日重复 每时 33分 "; }, 3000));
+    E2E_CHECK(cell(run.view, 2, 8) == "2027年9月15日 00:33");
+    editRow(2);
+    E2E_CHECK(checked(editor, kLunarBox) && listEntry(editor, kMonths, 11) == "腊月");
+    E2E_CHECK(selected(editor, kMonths) == Texts{"八月"} && selected(editor, kDays) == Texts{"十五"});
+    expectText(editor, 1060, "下次响铃：2027年9月15日 星期三 00:33");
+    screenshot("alarm-editor-lunar", editor);
+    // Unticked, the same entries read as Gregorian ones; a lunar 三十 has its 30日.
+    selectEntries(editor, kDays, {14, 29});
+    click(editor, kLunarBox);
+    E2E_CHECK(waitFor([&] { return selected(editor, kMonths) == Texts{"8月"}; }, 2000));
+    E2E_CHECK(selected(editor, kDays) == (Texts{"15日", "30日"}) &&
+              SendDlgItemMessageA(editor, kDays, LB_GETCOUNT, 0, 0) == 31);
+    PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+
+    const auto saved = closeAndReadSaved(run);
+    E2E_CHECK(saved.size() == 3);
+    E2E_CHECK(saved[0].specialAction == 0 && saved[0].disabled == 1 && saved[0].calendarKind == 0);
+    E2E_CHECK(saved[1].minute == 44 && saved[1].calendarKind == 0);
+    E2E_CHECK(saved[2].calendarKind == kCalendarLunar && saved[2].monthMask == monthBit(8) &&
+              saved[2].dayMask == dayBit(15) && saved[2].minute == 33);
 }

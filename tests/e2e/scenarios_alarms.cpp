@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/lunar.h"
 #include "harness.h"
 #include "model/records.h"
 
@@ -260,4 +261,36 @@ E2E_SCENARIO(memo_edit_reaches_note_file) {
     std::string saved;
     E2E_CHECK(readBytes(run.folder + "\\note.txt", saved));
     E2E_CHECK_MSG(saved == "闹铃文字 ok", "note.txt holds '" + saved + "'");
+}
+
+// A lunar 八月十五 alarm at 9:00 writes its text on the day the calendar
+// names so, 2027-09-15, and not on the day before.
+E2E_SCENARIO(lunar_alarm_rings_on_its_lunar_day) {
+    LunarDate eve = {}, festival = {};
+    E2E_CHECK(lunarDateOf(2027, 9, 14, eve) && eve.month == 8 && eve.day == 14 && !eve.leap);
+    E2E_CHECK(lunarDateOf(2027, 9, 15, festival) && festival.month == 8 && festival.day == 15 && !festival.leap);
+    AlarmRecord moon = hourly("中秋赏月");
+    moon.monthMask = monthBit(8);
+    moon.dayMask = dayBit(15);
+    moon.hourMask = hourBit(9);
+    moon.calendarKind = kCalendarLunar;
+    Session first;
+    prepare(first, "lunar_alarm", defaultSettings(), {moon});
+    for (const char* start : {"2027-09-14 08:59:57", "2027-09-15 08:59:57"}) {
+        Session run;
+        run.folder = first.folder;
+        launch(run, start);
+        E2E_CHECK_MSG(waitFor([&] { return itemText(run.clock, 1000).rfind(" 9:00:0", 0) == 0; }, 8000),
+                      "the clock shows " + itemText(run.clock, 1000));
+        sleepMs(2000);  // time for the tick at 9:00:00 to act
+        const bool due = start[9] == '5';
+        HWND memo = dialogWithItem(run.pid(), 1001);
+        E2E_CHECK_MSG((memo != nullptr) == due, std::string("memo shown: ") + (memo ? "yes" : "no") + " at " + start);
+        if (memo)
+            expectText(memo, 1001, "中秋赏月");
+        exitProgram(run);
+        std::string note;
+        readBytes(run.folder + "\\note.txt", note);
+        E2E_CHECK_MSG(note == (due ? "中秋赏月" : ""), "note.txt holds '" + note + "' after " + start);
+    }
 }

@@ -144,13 +144,44 @@ E2E_SCENARIO(calendar_double_click_adds_alarm) {
     PostMessageA(editor, WM_COMMAND, IDOK, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
 
+    // The year list reaches 2040. 14 February 2035 (a Wednesday in a month
+    // that begins on a Thursday) is 正月初七: 按农历 turns the preset into
+    // that lunar date, and back.
+    pick(cal, kYearBox, 2035 - 1901);
+    clickCell(cal, 2, 3, true);
+    E2E_CHECK_MSG(editor = waitDialog(run.pid(), 1008, 5000), "a day of 2035 opened no editor");
+    E2E_CHECK(SendDlgItemMessageA(editor, 1008, LB_GETCOUNT, 0, 0) == 32);
+    E2E_CHECK(selected(editor, 1008) == Texts{"2035年"} && selected(editor, 1009) == Texts{"2月"} &&
+              selected(editor, 1010) == Texts{"14日"});
+    click(editor, 1061);
+    E2E_CHECK_MSG(waitFor([&] { return selected(editor, 1009) == Texts{"正月"}; }, 2000), "no lunar month");
+    E2E_CHECK(selected(editor, 1010) == Texts{"初七"});
+    expectText(editor, 1060, "下次响铃：2035年2月14日 星期三 12:00");
+    click(editor, 1061);
+    E2E_CHECK_MSG(waitFor([&] { return selected(editor, 1009) == Texts{"2月"}; }, 2000), "no Gregorian month");
+    E2E_CHECK(selected(editor, 1010) == Texts{"14日"});
+    setText(editor, 1016, "情人节");
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+
+    // 2045 is past what a year entry can hold: one message from the calendar, no editor.
+    pick(cal, kYearBox, 2045 - 1901);
+    clickCell(cal, 2, 3, true);
+    HWND box = messageBox(run.pid(), 4000);
+    E2E_CHECK_MSG(box && GetWindow(box, GW_OWNER) == cal, "no message owned by the calendar");
+    E2E_CHECK(answer(run.pid()) == "只能为2009年至2040年的日期设置闹铃。");
+    E2E_CHECK(!dialogWithItem(run.pid(), 1008) && !messageBox(run.pid(), 500));
+
     const std::vector<AlarmRecord> alarms = savedAlarms(run);
-    E2E_CHECK_MSG(alarms.size() == 1, "saved " + std::to_string(alarms.size()) + " alarms");
+    E2E_CHECK_MSG(alarms.size() == 2, "saved " + std::to_string(alarms.size()) + " alarms");
     const AlarmRecord& a = alarms[0];
     E2E_CHECK(a.yearMask == yearBit(2020) && a.monthMask == monthBit(2) && a.dayMask == dayBit(14));
     E2E_CHECK(a.hourMask == hourBit(12) && a.minute == 0 && a.weekdayMask == 0);
     E2E_CHECK(a.temporary == 0 && a.disabled == 0 && a.soundPath[0] == '\0');
     E2E_CHECK(std::string(a.text) == "生日");
+    const AlarmRecord& b = alarms[1];
+    E2E_CHECK(b.yearMask == yearBit(2035) && b.monthMask == monthBit(2) && b.dayMask == dayBit(14));
+    E2E_CHECK(b.calendarKind == 0 && std::string(b.text) == "情人节");
 }
 
 E2E_SCENARIO(calendar_full_table_refuses_alarm) {

@@ -19,6 +19,21 @@ TEST(DialogText, LeadingIntegerAndSignedByte) {
         EXPECT_EQ(comboNumber(minutesText(v).c_str()), v);
 }
 
+TEST(DialogText, WholeIntegerTakesNothingButANumberInRange) {
+    const struct { const char* text; WholeInteger result; int value; } cases[] = {
+        {"4", WholeInteger::Ok, 4},          {" \t59 ", WholeInteger::Ok, 59},
+        {"+0", WholeInteger::Ok, 0},         {"60", WholeInteger::OutOfRange, -1},
+        {"-1", WholeInteger::OutOfRange, -1}, {"99999999999999999999", WholeInteger::OutOfRange, -1},
+        {"", WholeInteger::NotANumber, -1},  {"  ", WholeInteger::NotANumber, -1},
+        {"5x", WholeInteger::NotANumber, -1}, {"1 2", WholeInteger::NotANumber, -1},
+        {"分钟", WholeInteger::NotANumber, -1}};
+    for (const auto& c : cases) {
+        int value = -1;  // left alone unless the text is good
+        EXPECT_EQ(wholeInteger(c.text, 0, 59, value), c.result) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
+}
+
 TEST(DialogText, FileFiltersKeepGbkTrailBytes) {
     EXPECT_EQ(fileFilter("待打开文件*.*|*.*||"), std::string("待打开文件*.*\0*.*\0\0", 19));
     EXPECT_EQ(fileFilter("a|b"), std::string("a\0b\0\0", 5));

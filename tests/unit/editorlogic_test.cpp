@@ -193,4 +193,38 @@ TEST(EditorLunar, MasksOfTheClickedDayRingOnItEveryLunarYear) {
     EXPECT_EQ(nextRingPreview(r, at(2027, 9, 16)), "下次响铃：2028年10月3日 星期二 09:00");
 }
 
+TEST(EditorLunar, TheBoxSwitchesThePresetDateOrKeepsEntriesByIndex) {
+    // 2035-02-14 is 正月初七.
+    const PresetDate valentine{2035, 2, 14};
+    uint32_t month = monthBit(2), day = dayBit(14);
+    switchCalendar(month, day, true, valentine);
+    EXPECT_EQ(month * 100 + day, monthBit(1) * 100 + dayBit(7));
+    switchCalendar(month, day, false, valentine);
+    EXPECT_EQ(month * 100 + day, monthBit(2) * 100 + dayBit(14));
+
+    // Once the user has chosen other entries, or without a preset date, the
+    // entries stay by index; 31 has no lunar entry.
+    const PresetDate none;
+    for (const PresetDate& preset : {valentine, none}) {
+        month = monthBit(2) | monthBit(3);
+        day = dayBit(14) | dayBit(31);
+        switchCalendar(month, day, true, preset);
+        EXPECT_EQ(month * 100 + day, (monthBit(2) | monthBit(3)) * 100 + dayBit(14));
+        switchCalendar(month, day, false, preset);
+        EXPECT_EQ(month * 100 + day, (monthBit(2) | monthBit(3)) * 100 + dayBit(14));
+    }
+    // The preset's month with another day is the user's own choice too.
+    month = monthBit(2);
+    day = dayBit(15);
+    switchCalendar(month, day, true, valentine);
+    EXPECT_EQ(month * 100 + day, monthBit(2) * 100 + dayBit(15));
+    day = dayBit(14);
+    switchCalendar(month, day, true, none);
+    EXPECT_EQ(month * 100 + day, monthBit(2) * 100 + dayBit(14));
+    // 三十 stays when the list goes back to Gregorian days.
+    day = dayBit(30);
+    switchCalendar(month, day, false, none);
+    EXPECT_EQ(day, dayBit(30));
+}
+
 }  // namespace

@@ -65,7 +65,7 @@ TEST(SummaryCells, NineCellsOfARow) {
     r.disabled = r.temporary = 0;
     for (int32_t action : {0, -1, 6}) {
         r.specialAction = action;
-        const auto cells = alarmRowCells(0, r);
+        const auto cells = alarmRowCells(0, r, at(2026, 12, 7, 10, 0));
         EXPECT_EQ(cells[0] + cells[5] + cells[6], "1否") << action;
     }
 }
@@ -101,7 +101,7 @@ TEST(SummaryCells, ImportedRecordsAreReadWithinTheirFields) {
     AlarmRecord r;
     std::memset(&r, 'x', sizeof r);  // no terminator anywhere
     r.soundPath[289] = '\\';
-    const auto cells = alarmRowCells(0, r);
+    const auto cells = alarmRowCells(0, r, at(2026, 12, 7, 10, 0));
     EXPECT_EQ(cells[2], std::string(10, 'x'));
     EXPECT_EQ(cells[3], std::string(196, 'x'));
     EXPECT_EQ(cells[4], std::string(320, 'x'));
