@@ -790,12 +790,21 @@ std::string answer(DWORD pid, DWORD milliseconds) {
     return text;
 }
 
-void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path) {
+void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, bool browse) {
     const int kFileName = 1148;
     press(dialog, button);
     HWND files = waitDialog(pid, kFileName, 10000);
     E2E_CHECK_MSG(files, "no file dialog");
-    setText(files, kFileName, path);
+    const size_t slash = path.rfind('\\');
+    if (browse && slash != std::string::npos) {
+        // The folder first, as a user goes there, then the name.
+        setText(files, kFileName, path.substr(0, slash));
+        PostMessageA(files, WM_COMMAND, IDOK, 0);
+        E2E_CHECK_MSG(waitFor([&] { return itemText(files, kFileName).empty(); }, 5000), "the file dialog did not go to the folder");
+        setText(files, kFileName, path.substr(slash + 1));
+    } else {
+        setText(files, kFileName, path);
+    }
     PostMessageA(files, WM_COMMAND, IDOK, 0);
     // Saving over an existing file is asked about first: yes.
     E2E_CHECK_MSG(waitFor([&] {

@@ -180,8 +180,9 @@ HWND waitDialog(DWORD pid, int id, DWORD milliseconds = 8000);
 HWND messageBox(DWORD pid, DWORD milliseconds = 5000);
 // Reads the message shown, then dismisses it; "<no message>" when none came.
 std::string answer(DWORD pid, DWORD milliseconds = 5000);
-// Presses a button of dialog that opens a file dialog, and names the file in it.
-void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path);
+// Presses a button of dialog that opens a file dialog, and names the file in
+// it; with browse, goes to the file's folder in the dialog first.
+void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, bool browse = false);
 
 // The visible context menu, waited for; null if none came.
 HWND waitMenu(DWORD milliseconds = 4000);

@@ -249,7 +249,7 @@ E2E_SCENARIO(relative_start_keeps_files_beside_program) {
     PostMessageA(again.clock, WM_COMMAND, 32771, 0);
     HWND options = waitDialog(again.pid(), 1063);
     E2E_CHECK(options);
-    chooseFile(again.pid(), options, 1053, elsewhere + "\\ding.wav");
+    chooseFile(again.pid(), options, 1053, elsewhere + "\\ding.wav", true);
     E2E_CHECK(itemText(options, 1052) == elsewhere + "\\ding.wav");
     PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
     waitClosed(again, options, "the options");
