@@ -806,9 +806,10 @@ void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, boo
         setText(files, kFileName, path);
     }
     PostMessageA(files, WM_COMMAND, IDOK, 0);
-    // Saving over an existing file is asked about first: yes.
+    // Saving over an existing file is asked about first, in a message box: yes.
     E2E_CHECK_MSG(waitFor([&] {
-                      if (HWND ask = dialogWithItem(pid, IDYES))
+                      HWND ask = dialogWithItem(pid, IDYES);
+                      if (ask && GetDlgItem(ask, 0xFFFF))
                           PostMessageA(ask, WM_COMMAND, IDYES, 0);
                       return !IsWindow(files);
                   }, 5000),
