@@ -348,12 +348,9 @@ void CClockDlg::OnQuickAlarm(int id) {
     if (!roomForAlarm())
         return;
     const LocalTime t = addSeconds(lastTick_, quickAlarmOffset(id));
-    char sound[sizeof settings.quickSound];
-    const size_t length = fieldLength(settings.quickSound, sizeof settings.quickSound - 1);
-    std::memcpy(sound, settings.quickSound, length);
-    sound[length] = '\0';
+    const std::string sound = quickAlarmSound(settings, paths.defaultSoundPath, defaultSoundExists);
     CAlarmEditDlg editor(settings, win::localNow(), paths.defaultSoundPath, defaultSoundExists);
-    editor.PresetForQuickAlarm(t.year, t.month, t.day, t.hour, t.minute, sound);
+    editor.PresetForQuickAlarm(t.year, t.month, t.day, t.hour, t.minute, sound.c_str());
     editor.record.repeatCount = settings.quickRepeat;
     editor.record.leadMinutes = settings.quickLead;
     editor.record.intervalMinutes = settings.quickInterval;

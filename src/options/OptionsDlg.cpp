@@ -138,7 +138,8 @@ void COptionsDlg::OnBrowse() {
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
     ofn.nMaxFile = sizeof path;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
+    // Alarms name their files relative to the program's folder, which must stay current.
+    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameA(&ofn))
         return;
     if (quickSoundStorable(path)) {

@@ -3,7 +3,8 @@
 //   zentar_e2e PROGRAM WORKROOT [SCENARIO...]
 //   zentar_e2e -c                      (as Tavrel.exe: notes that it ran)
 //   zentar_e2e --touch FILE WORDS...   (a stand-in program for alarms to start:
-//                                       writes its arguments into FILE)
+//                                       appends its arguments to FILE, so that
+//                                       a second run shows)
 #include <cstdio>
 #include <cstring>
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "--touch") == 0) {
-        FILE* f = std::fopen(argv[2], "wb");
+        FILE* f = std::fopen(argv[2], "ab");
         if (!f)
             return 1;
         for (int i = 3; i < argc; ++i)

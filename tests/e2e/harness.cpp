@@ -126,23 +126,50 @@ bool Program::start(const std::string& folder, const std::string& commandLine,
     return launch(line, currentDir.empty() ? folder : currentDir, nullptr);
 }
 
-bool Program::startAt(const std::string& folder, const std::string& localTime) {
+namespace {
+// The Unix path of a path on the drive that maps the Unix root (Z:).
+std::string unixPath(const std::string& windowsPath) {
+    std::string path = windowsPath;
+    if (path.size() > 2 && path[1] == ':')
+        path = path.substr(2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+}  // namespace
+
+bool Program::startFaked(const std::string& folder, const std::string& fakeClock,
+                         const std::string& currentDir) {
     // libfaketime must be preloaded by the Unix side of a fresh `wine` start;
     // a Windows CreateProcess does not carry it into the new process. So a
     // shell starts the program, and the clock window tells its process.
-    std::string unixFolder = folder;
-    if (unixFolder.size() > 2 && unixFolder[1] == ':')
-        unixFolder = unixFolder.substr(2);
-    for (char& c : unixFolder)
-        if (c == '\\')
-            c = '/';
     const std::string line =
-        "/bin/sh -c \"cd '" + unixFolder +
+        "/bin/sh -c \"cd '" + unixPath(currentDir.empty() ? folder : currentDir) +
         "' && exec env LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-        " NO_FAKE_STAT=1 FAKETIME_DONT_FAKE_MONOTONIC=1 FAKETIME='@" + localTime +
-        "' wine Zentar.exe\"";
+        " NO_FAKE_STAT=1 FAKETIME_DONT_FAKE_MONOTONIC=1 " + fakeClock + " wine '" + unixPath(folder) +
+        "/Zentar.exe'\"";
     adoptFromWindow_ = true;
     return launch(line, folder, nullptr);
+}
+
+bool Program::startAt(const std::string& folder, const std::string& localTime) {
+    return startFaked(folder, "FAKETIME='@" + localTime + "'", "");
+}
+
+bool Program::startWithClockFile(const std::string& folder, const std::string& clockFile,
+                                 const std::string& currentDir) {
+    // Read again at every call: a new time in the file is the program's at once.
+    return startFaked(folder, "FAKETIME_TIMESTAMP_FILE='" + unixPath(clockFile) + "' FAKETIME_NO_CACHE=1",
+                      currentDir);
+}
+
+bool setClockFile(const std::string& clockFile, const std::string& localTime) {
+    // Replaced in one step: a reader between truncation and write would see
+    // no setting and fall back to the real time.
+    const std::string next = clockFile + ".new";
+    return writeBytes(next, "@" + localTime + "\n") &&
+           MoveFileExA(next.c_str(), clockFile.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 Program::~Program() {
@@ -323,6 +350,52 @@ DWORD WINAPI watchdogThread(void*) {
             killStrayClocks();
         }
     }
+}
+
+DWORD WINAPI OtherWindows::run(void* self) {
+    auto* w = static_cast<OtherWindows*>(self);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = "ZentarE2EOther";
+    RegisterClassA(&wc);
+    // Small, in the top right corner, where no scenario clicks, and never activated.
+    const int x = screenWidth() - 60;
+    HWND topmost = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, wc.lpszClassName, "",
+                                   WS_POPUP, x, 0, 30, 20, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND ordinary = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, "", WS_POPUP, x + 30, 0,
+                                    30, 20, nullptr, nullptr, wc.hInstance, nullptr);
+    ShowWindow(topmost, SW_SHOWNOACTIVATE);
+    ShowWindow(ordinary, SW_SHOWNOACTIVATE);
+    w->topmost = topmost;
+    w->ordinary = ordinary;
+    SetEvent(w->ready_);
+    // The windows go with the thread.
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
+OtherWindows::OtherWindows() {
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, run, this, 0, &threadId_);
+    WaitForSingleObject(ready_, 5000);
+}
+
+OtherWindows::~OtherWindows() {
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+    CloseHandle(ready_);
+}
+
+bool above(HWND upper, HWND lower) {
+    for (HWND h = GetWindow(upper, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (h == lower)
+            return true;
+    return false;
 }
 
 int runScenarios(int argc, char** argv) {
@@ -624,6 +697,15 @@ void typeInto(HWND edit, const char* ascii) {
     typeText(ascii);
 }
 
+std::string releaseChime() {
+    char chime[MAX_PATH] = {};
+    E2E_CHECK_MSG(GetEnvironmentVariableA("E2E_CHIME", chime, sizeof chime) && chime[0],
+                  "E2E_CHIME does not name the synthesised notify.mp3 (scripts/e2e.sh makes it)");
+    std::string bytes;
+    E2E_CHECK_MSG(readBytes(chime, bytes) && bytes.size() > 8000, std::string("no chime at ") + chime);
+    return bytes;
+}
+
 std::vector<std::string> seamLog(const std::string& folder) {
     std::string bytes;
     std::vector<std::string> lines;
@@ -744,14 +826,30 @@ std::string answer(DWORD pid, DWORD milliseconds, int button) {
     return text;
 }
 
-void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path) {
+void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, bool browse) {
     const int kFileName = 1148;
     press(dialog, button);
     HWND files = waitDialog(pid, kFileName, 10000);
     E2E_CHECK_MSG(files, "no file dialog");
-    setText(files, kFileName, path);
+    const size_t slash = path.rfind('\\');
+    if (browse && slash != std::string::npos) {
+        // The folder first, as a user goes there, then the name.
+        setText(files, kFileName, path.substr(0, slash));
+        PostMessageA(files, WM_COMMAND, IDOK, 0);
+        E2E_CHECK_MSG(waitFor([&] { return itemText(files, kFileName).empty(); }, 5000), "the file dialog did not go to the folder");
+        setText(files, kFileName, path.substr(slash + 1));
+    } else {
+        setText(files, kFileName, path);
+    }
     PostMessageA(files, WM_COMMAND, IDOK, 0);
-    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(files); }, 5000), "the file dialog stayed open");
+    // Saving over an existing file is asked about first, in a message box: yes.
+    E2E_CHECK_MSG(waitFor([&] {
+                      HWND ask = dialogWithItem(pid, IDYES);
+                      if (ask && GetDlgItem(ask, 0xFFFF))
+                          PostMessageA(ask, WM_COMMAND, IDYES, 0);
+                      return !IsWindow(files);
+                  }, 5000),
+                  "the file dialog stayed open");
 }
 
 HWND waitMenu(DWORD milliseconds) {
@@ -811,6 +909,27 @@ void launch(Session& s, const char* localTime) {
     E2E_CHECK_MSG(localTime ? s.program.startAt(s.folder, localTime) : s.program.start(s.folder),
                   "the program did not start");
     E2E_CHECK_MSG(s.clock = s.program.clock(), "no clock window appeared");
+}
+
+namespace {
+std::string clockFileOf(const Session& s) { return s.folder + ".clock"; }
+}  // namespace
+
+void launchMovable(Session& s, const char* localTime, const std::string& currentDir) {
+    E2E_CHECK_MSG(setClockFile(clockFileOf(s), localTime), "cannot write the clock file");
+    E2E_CHECK_MSG(s.program.startWithClockFile(s.folder, clockFileOf(s), currentDir), "the program did not start");
+    E2E_CHECK_MSG(s.clock = s.program.clock(), "no clock window appeared");
+}
+
+void moveClock(const Session& s, const std::string& localTime) {
+    E2E_CHECK_MSG(setClockFile(clockFileOf(s), localTime), "cannot move the clock");
+}
+
+std::string timeText(const LocalTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return text;
 }
 
 void startDefault(Session& s, const char* name) {

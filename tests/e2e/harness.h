@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/localtime.h"
 #include "model/records.h"
 
 namespace e2e {
@@ -47,6 +48,11 @@ public:
     // Starts the program seeing the given local wall-clock time
     // ("YYYY-MM-DD hh:mm:ss") at start, advancing in real time from there.
     bool startAt(const std::string& folder, const std::string& localTime);
+    // Starts the program seeing the time that clockFile holds, read again at
+    // every call, so that setClockFile moves its clock while it runs. It
+    // starts in currentDir (default: folder) with its full path as command.
+    bool startWithClockFile(const std::string& folder, const std::string& clockFile,
+                            const std::string& currentDir = "");
     ~Program();
 
     DWORD pid() const { return info_.dwProcessId; }
@@ -61,9 +67,14 @@ public:
 
 private:
     bool launch(const std::string& commandLine, const std::string& currentDir, char* environment);
+    // Under libfaketime, with fakeClock the environment that sets its clock.
+    bool startFaked(const std::string& folder, const std::string& fakeClock, const std::string& currentDir);
     PROCESS_INFORMATION info_ = {};
     bool adoptFromWindow_ = false;
 };
+
+// Sets a clock file to the local wall-clock time "YYYY-MM-DD hh:mm:ss".
+bool setClockFile(const std::string& clockFile, const std::string& localTime);
 
 // The top-level windows of a process (0: of every other process), visible or not.
 std::vector<HWND> windowsOf(DWORD pid);
@@ -133,6 +144,10 @@ void typeInto(HWND edit, const char* ascii);
 // window there as NAME.png; otherwise does nothing.
 void screenshot(const char* name, HWND window);
 
+// The bytes of the notify.mp3 the release ships, which the runner makes
+// with scripts/make-chime.sh and names in E2E_CHIME.
+std::string releaseChime();
+
 // Lines of zentar-seams.log in a program folder (what the test build recorded
 // instead of beeping or powering off).
 std::vector<std::string> seamLog(const std::string& folder);
@@ -177,14 +192,37 @@ HWND messageBox(DWORD pid, DWORD milliseconds = 5000);
 // Reads the message shown, then dismisses it with button (IDOK, IDYES, IDNO);
 // "<no message>" when none came.
 std::string answer(DWORD pid, DWORD milliseconds = 5000, int button = IDOK);
-// Presses a button of dialog that opens a file dialog, and names the file in it.
-void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path);
+// Presses a button of dialog that opens a file dialog, and names the file in
+// it; with browse, goes to the file's folder in the dialog first.
+void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, bool browse = false);
 
 // The visible context menu, waited for; null if none came.
 HWND waitMenu(DWORD milliseconds = 4000);
 // Goes `downs` entries down the open menu (then, with subDowns, right into
 // the submenu and down that), presses Enter and waits for the menu to close.
 void chooseMenuItem(HWND menu, int downs, int subDowns = -1);
+
+// Two windows of the driver standing for other programs on a desktop, for
+// the life of the object: a top-most one, as a taskbar is, and an ordinary
+// one. (Wine makes no window top-most while the top-most tooltip it owns is
+// the only top-most window there is.)
+class OtherWindows {
+public:
+    OtherWindows();
+    ~OtherWindows();
+    OtherWindows(const OtherWindows&) = delete;
+    OtherWindows& operator=(const OtherWindows&) = delete;
+    HWND topmost = nullptr;
+    HWND ordinary = nullptr;
+
+private:
+    static DWORD WINAPI run(void* self);
+    HANDLE ready_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+};
+// Whether upper lies above lower in the stacking order.
+bool above(HWND upper, HWND lower);
 
 // The MCI window of the clock that plays the alarm sounds, and whether it plays.
 HWND mciWindowOf(HWND clock);
@@ -208,6 +246,12 @@ void prepare(Session& s, const char* name, const ClockSettings& settings,
 // Starts the program, seeing localTime ("YYYY-MM-DD hh:mm:ss") when given,
 // and waits for its clock.
 void launch(Session& s, const char* localTime = nullptr);
+// Starts the program on a clock the scenario moves with moveClock, seeing
+// localTime at first; currentDir as for Program::start.
+void launchMovable(Session& s, const char* localTime, const std::string& currentDir = "");
+void moveClock(const Session& s, const std::string& localTime);
+// "YYYY-MM-DD hh:mm:ss", as the two above and launch take it.
+std::string timeText(const LocalTime& t);
 // Both, with the default settings and no alarms, at the real time.
 void startDefault(Session& s, const char* name);
 // The exit command, and the program gone.

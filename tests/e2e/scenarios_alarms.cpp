@@ -1,9 +1,11 @@
 // Alarms falling due at a chosen moment: texts into the memo, sounds,
 // programs and power actions with their countdown.
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "alarm/schedule.h"
 #include "calendar/lunar.h"
 #include "harness.h"
 #include "model/records.h"
@@ -142,6 +144,91 @@ E2E_SCENARIO(alarm_opens_programs) {
     E2E_CHECK(waitFor([&] { return count(seamLog(run.folder), "beep 100 100") == 1; }, 3000));
     E2E_CHECK(seamLog(run.folder).size() == 1);
     PostMessageA(FindWindowA("Notepad", nullptr), WM_CLOSE, 0, 0);
+    exitProgram(run);
+}
+
+namespace {
+
+// The moment the face shows, on a day it does not show.
+LocalTime faceTime(HWND clock, const LocalTime& day) {
+    LocalTime t = day;
+    t.hour = t.minute = t.second = -1;
+    std::sscanf(itemText(clock, 1000).c_str(), "%d:%d:%d", &t.hour, &t.minute, &t.second);
+    return t;
+}
+
+}  // namespace
+
+// The wall clock jumps while the program runs. Three minutes forward: the
+// alarm in the gap rings late, once, as if its second had been seen. Three
+// hours forward: only its text comes, marked as missed; nothing is started.
+E2E_SCENARIO(clock_jumps_catch_up_missed_alarms) {
+    const LocalTime day = {2026, 12, 7, 0, 0, 0, 1};
+    AlarmRecord meeting = hourly("开会");
+    meeting.hourMask = hourBit(11);
+    std::strcpy(meeting.soundPath, "tone.wav");
+    std::strcpy(meeting.programPath, ("\"" + driverPath() + "\" --touch meeting.txt 补上").c_str());
+    AlarmRecord lunch = meeting;
+    lunch.hourMask = hourBit(12);
+    lunch.minute = 30;
+    std::strcpy(lunch.text, "午饭");
+    std::strcpy(lunch.programPath, ("\"" + driverPath() + "\" --touch lunch.txt").c_str());
+    Session run;
+    prepare(run, "clock_jumps", defaultSettings(), {meeting, lunch});
+    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(6)));
+    launchMovable(run, "2026-12-07 10:58:10");
+    HWND mci = mciWindowOf(run.clock);
+    E2E_CHECK(mci);
+
+    const LocalTime start = faceTime(run.clock, day);
+    E2E_CHECK_MSG(start.hour == 10 && start.minute == 58, "the clock starts at " + itemText(run.clock, 1000));
+    const LocalTime shortJump = addSeconds(start, 180);
+    moveClock(run, timeText(shortJump));
+    DWORD jumped = GetTickCount();
+    HWND memo = waitDialog(run.pid(), 1001, 5000);
+    const DWORD textAfter = GetTickCount() - jumped;
+    const LocalTime rang = faceTime(run.clock, day);
+    E2E_CHECK_MSG(memo, "the alarm in the gap wrote nothing; the clock shows " + itemText(run.clock, 1000));
+    std::string touched;
+    E2E_CHECK_MSG(waitFor([&] { return readBytes(run.folder + "\\meeting.txt", touched); }, 5000),
+                  "the alarm in the gap started no program");
+    const DWORD programAfter = GetTickCount() - jumped;
+    E2E_CHECK_MSG(rang.hour == 11 && rang.minute == 1, "after the jump the clock shows " + itemText(run.clock, 1000));
+    E2E_CHECK(soundPlaying(mci));
+    // Once each, also a while later.
+    sleepMs(2000);
+    E2E_CHECK_MSG(itemText(memo, 1001) == "开会", "the memo reads '" + itemText(memo, 1001) + "'");
+    E2E_CHECK_MSG(readBytes(run.folder + "\\meeting.txt", touched) && touched == "补上",
+                  "the program left '" + touched + "'");
+    const POINT c = centreOf(run.clock);
+    mouseClick(c.x, c.y);
+    E2E_CHECK(waitFor([&] { return !soundPlaying(mci); }, 3000));
+
+    const LocalTime before = faceTime(run.clock, day);
+    const LocalTime longJump = addSeconds(before, 3 * 3600);
+    moveClock(run, timeText(longJump));
+    jumped = GetTickCount();
+    const std::string missed = "开会\r\n[错过 12:30] 午饭";
+    E2E_CHECK_MSG(waitFor([&] { return itemText(memo, 1001) == missed; }, 5000),
+                  "after three hours the memo reads '" + itemText(memo, 1001) + "'");
+    const DWORD missedAfter = GetTickCount() - jumped;
+    const LocalTime told = faceTime(run.clock, day);
+    E2E_CHECK_MSG(told.hour == 14, "after the long jump the clock shows " + itemText(run.clock, 1000));
+    E2E_CHECK(IsWindowVisible(memo));
+    sleepMs(2000);
+    E2E_CHECK(itemText(memo, 1001) == missed);
+    E2E_CHECK_MSG(!fileExists(run.folder + "\\lunch.txt"), "a missed alarm's program ran");
+    E2E_CHECK_MSG(!soundPlaying(mci), "a missed alarm's sound started");
+    E2E_CHECK(readBytes(run.folder + "\\meeting.txt", touched) && touched == "补上");
+    E2E_CHECK(seamLog(run.folder).empty());
+    // Clock times as hh:mm:ss.
+    auto hms = [](const LocalTime& t) { return timeText(t).substr(11); };
+    std::printf("         3-minute jump %s -> %s: the 11:00 alarm's text after %lu ms, its program after %lu ms, "
+                "%d s after its minute by the clock; 3-hour jump %s -> %s: the 12:30 alarm's text marked as "
+                "missed after %lu ms (clock at %s), no program, no sound\n",
+                hms(start).c_str(), hms(shortJump).c_str(), static_cast<unsigned long>(textAfter),
+                static_cast<unsigned long>(programAfter), rang.minute * 60 + rang.second, hms(before).c_str(),
+                hms(longJump).c_str(), static_cast<unsigned long>(missedAfter), hms(told).c_str());
     exitProgram(run);
 }
 

@@ -169,6 +169,14 @@ E2E_SCENARIO(day_in_the_life) {
     E2E_CHECK(readBytes(file, exported));
     E2E_CHECK_MSG(exported.size() == 4 + 3 * 848u, "export of " + std::to_string(exported.size()) + " bytes");
     E2E_CHECK(exported.substr(0, 4) == std::string("\x03\0\0\0", 4));
+    // A read-only file cannot take an export; it stays as it was.
+    const std::string readOnly = d.folder + "\\read-only.bin";
+    E2E_CHECK(writeBytes(readOnly, "old") && SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    chooseFile(d.pid(), list, 1035, readOnly);
+    E2E_CHECK(answer(d.pid()) == "导出失败。");
+    std::string kept;
+    E2E_CHECK(readBytes(readOnly, kept) && kept == "old");
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     selectRows(view, {0, 1, 2});
     press(list, 1009);
     E2E_CHECK(waitFor([&] { return rowCount(view) == 0; }, 3000));
@@ -177,6 +185,17 @@ E2E_SCENARIO(day_in_the_life) {
     sleepMs(300);
     E2E_CHECK_MSG(!messageBox(d.pid(), 0), "an import that worked showed a message");
     E2E_CHECK(column(view, 1) == times && column(view, 3) == texts && column(view, 6) == "否|是|否");
+    // A file that is not there, and one that would take the table past 150.
+    chooseFile(d.pid(), list, 1036, d.folder + "\\no-such-file.bin");
+    E2E_CHECK(answer(d.pid()) == "导入失败。");
+    const std::vector<AlarmRecord> many(148, emptyAlarm());
+    const std::string tooMany = d.folder + "\\148-alarms.bin";
+    const int32_t count = 148;
+    E2E_CHECK(writeBytes(tooMany, std::string(reinterpret_cast<const char*>(&count), 4) +
+                                      std::string(reinterpret_cast<const char*>(many.data()), 148 * 848)));
+    chooseFile(d.pid(), list, 1036, tooMany);
+    E2E_CHECK(answer(d.pid()) == "无法导入，达到最大闹钟限制。");
+    E2E_CHECK(rowCount(view) == 3);
     PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
     waitClosed(d, list, "the alarm list");
 

@@ -57,22 +57,48 @@ E2E_SCENARIO(memo_command_toggles) {
     exitProgram(run);
 }
 
+// "即时" at 10:15:55 targets 10:16:55, so the alarm's minute 16 comes in five
+// seconds. It plays the options' quick sound, else the chime beside the
+// program, else nothing; the list's 声音 column shows which it took.
 E2E_SCENARIO(quick_alarm_rings_and_is_not_saved) {
-    // "即时" at 10:15:58 targets 10:16:58, so the alarm's minute 16 comes in two seconds.
-    ClockSettings s = defaultSettings();
-    std::strcpy(s.quickSound, "tone.wav");
-    s.quickLead = 0;
-    Session run;
-    prepare(run, "quick_alarm", s);
-    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(4)));
-    launch(run, "2026-12-07 10:15:57");
-    PostMessageA(run.clock, WM_COMMAND, 32775, 0);
-    HWND mci = mciWindowOf(run.clock);
-    E2E_CHECK(mci);
-    E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 6000), "the quick alarm did not ring");
-    exitProgram(run);
-    // A quick alarm is temporary: db.dat still holds no alarm.
-    E2E_CHECK(readDataFile(run.folder).alarms.empty());
+    const std::string chime = releaseChime();
+    const struct {
+        const char* quickSound;
+        bool chimeBeside;
+        const char* listed;
+    } cases[] = {{"tone.wav", true, "tone.wav"}, {"", true, "notify.mp3"}, {"", false, ""}};
+    for (const auto& c : cases) {
+        ClockSettings s = defaultSettings();
+        std::strcpy(s.quickSound, c.quickSound);
+        s.quickLead = 0;
+        Session run;
+        prepare(run, "quick_alarm", s);
+        E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(4)));
+        if (c.chimeBeside)
+            E2E_CHECK(writeBytes(run.folder + "\\notify.mp3", chime));
+        launch(run, "2026-12-07 10:15:55");
+        PostMessageA(run.clock, WM_COMMAND, 32775, 0);
+        HWND mci = mciWindowOf(run.clock);
+        E2E_CHECK(mci);
+        const std::string which = std::string(" with '") + c.listed + "'";
+        if (*c.listed) {
+            E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 10000), "the quick alarm did not ring" + which);
+        } else {
+            E2E_CHECK(waitFor([&] { return itemText(run.clock, 1000).compare(0, 8, "10:16:02") >= 0; }, 10000));
+            E2E_CHECK_MSG(!soundPlaying(mci), "a quick alarm without a sound rang");
+        }
+        PostMessageA(run.clock, WM_COMMAND, 32772, 0);
+        HWND list = waitDialog(run.pid(), 1037);
+        E2E_CHECK_MSG(list, "the alarm list did not open");
+        const std::string sound = column(GetDlgItem(list, 1006), 2);
+        E2E_CHECK_MSG(sound == c.listed, "the quick alarm's sound is '" + sound + "'" + which);
+        PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
+        waitClosed(run, list, "the alarm list");
+        E2E_CHECK(seamLog(run.folder).empty());
+        exitProgram(run);
+        // A quick alarm is temporary: db.dat still holds no alarm.
+        E2E_CHECK(readDataFile(run.folder).alarms.empty());
+    }
 }
 
 E2E_SCENARIO(full_table_refuses_new_alarms) {

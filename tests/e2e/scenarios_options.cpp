@@ -54,6 +54,24 @@ bool layered(HWND clock, COLORREF key, DWORD flags, BYTE alpha = 0) {
 
 ClockSettings saved(const Session& r) { return readDataFile(r.folder).settings; }
 
+// Where OK left the clock among other programs' windows: 0 top-most, 1 at
+// the bottom, 2 among the ordinary windows, on top of them.
+bool stackedAs(HWND clock, const OtherWindows& other, int zOrder) {
+    const bool topmost = (GetWindowLongA(clock, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (zOrder == 0)
+        return topmost && above(clock, other.topmost);
+    return !topmost && above(other.topmost, clock) &&
+           (zOrder == 1 ? above(other.ordinary, clock) && !GetWindow(clock, GW_HWNDNEXT) : above(clock, other.ordinary));
+}
+
+// Chooses a stacking radio, presses OK and waits for the clock to take it.
+void okWithStacking(const Session& r, const OtherWindows& other, HWND dialog, int zOrder) {
+    click(dialog, 1020 + zOrder);
+    click(dialog, IDOK);
+    waitClosed(r, dialog, "the options");
+    E2E_CHECK_MSG(stackedAs(r.clock, other, zOrder), "the clock was not restacked for position " + std::to_string(zOrder));
+}
+
 }  // namespace
 
 namespace {
@@ -78,8 +96,11 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     Session r;
     ClockSettings fullTransparent = defaultSettings();
     fullTransparent.fullTransparent = 1;
+    fullTransparent.zOrder = 2;
     prepare(r, "options_ok", fullTransparent);
+    const OtherWindows other;
     launch(r);
+    E2E_CHECK(stackedAs(r.clock, other, 2));
     const RECT before = rectOf(r.clock);
     HWND d = openOptions(r);
     screenshot("options", d);
@@ -120,7 +141,7 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     setText(d, 1055, "下午");
     setText(d, 1005, "7分钟");
     SendMessageA(GetDlgItem(d, 1033), TBM_SETPOS, TRUE, 5);
-    close(d, IDOK);
+    okWithStacking(r, other, d, 1);
 
     // The clock saves after it has applied the new settings: wait for the file.
     ClockSettings s = {};
@@ -140,8 +161,11 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     // Unticked, OK takes the Run value away.
     d = openOptions(r);
     click(d, 1003);
-    close(d, IDOK);
+    okWithStacking(r, other, d, 0);
     E2E_CHECK_MSG(runValue().empty() && saved(r).autoStart == 0, "Run value left: " + runValue());
+    // Back to the normal band from top-most.
+    okWithStacking(r, other, openOptions(r), 2);
+    E2E_CHECK(saved(r).zOrder == 2);
 }
 
 namespace {

@@ -66,6 +66,16 @@ E2E_SCENARIO(clock_starts_in_empty_folder) {
 
     // Missing files are a first start, nothing to tell the user about.
     E2E_CHECK(!messageBox(zentar.pid(), 0));
+
+    // Enter and Escape pressed on the clock leave it running.
+    for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        HWND face = GetDlgItem(clock, 1000);
+        PostMessageA(face, WM_KEYDOWN, key, 1);
+        PostMessageA(face, WM_KEYUP, key, 0xC0000001);
+        sleepMs(700);
+        E2E_CHECK_MSG(zentar.program.running() && IsWindowVisible(clock),
+                      key == VK_RETURN ? "Enter ended the clock" : "Escape ended the clock");
+    }
     exitProgram(zentar);
     // An empty folder gets both files on the way out.
     E2E_CHECK(fileExists(zentar.folder + "\\db.dat"));
@@ -221,6 +231,34 @@ E2E_SCENARIO(relative_start_keeps_files_beside_program) {
     E2E_CHECK(fileExists(programFolder + "\\note.txt"));
     E2E_CHECK(!fileExists(elsewhere + "\\db.dat"));
     E2E_CHECK(!fileExists(elsewhere + "\\prog\\db.dat"));
+
+    // Started from elsewhere again, an alarm's program named relative to the
+    // program's folder runs there, also after a sound was chosen in another
+    // folder through the options.
+    AlarmRecord relative = alarm(0, "", false);
+    relative.hourMask = 0;
+    std::strcpy(relative.programPath, "toucher.exe --touch ran.txt 相对");
+    E2E_CHECK(CopyFileA(driverPath().c_str(), (programFolder + "\\toucher.exe").c_str(), FALSE));
+    E2E_CHECK(writeBytes(programFolder + "\\db.dat", dataFileBytes(s, &relative, 1)));
+    E2E_CHECK(writeBytes(elsewhere + "\\ding.wav", toneWav(1)));
+    Session again;
+    again.folder = programFolder;
+    launchMovable(again, "2026-12-07 10:59:57", elsewhere);
+    const std::string ran = programFolder + "\\ran.txt";
+    E2E_CHECK_MSG(waitFor([&] { return fileExists(ran); }, 8000), "the relative program did not run beside the program");
+    PostMessageA(again.clock, WM_COMMAND, 32771, 0);
+    HWND options = waitDialog(again.pid(), 1063);
+    E2E_CHECK(options);
+    chooseFile(again.pid(), options, 1053, elsewhere + "\\ding.wav", true);
+    E2E_CHECK(itemText(options, 1052) == elsewhere + "\\ding.wav");
+    PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+    waitClosed(again, options, "the options");
+    E2E_CHECK(DeleteFileA(ran.c_str()));
+    moveClock(again, "2026-12-07 11:59:57");
+    E2E_CHECK_MSG(waitFor([&] { return fileExists(ran); }, 8000),
+                  "after choosing a sound elsewhere the relative program did not run beside the program");
+    E2E_CHECK(!fileExists(elsewhere + "\\ran.txt"));
+    exitProgram(again);
 }
 
 // A backup or a virus scanner holds both data files while the program starts.
