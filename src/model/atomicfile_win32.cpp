@@ -38,8 +38,10 @@ HANDLE createTemp(const std::string& path, std::string& tempPath) {
 
 }  // namespace
 
-bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes,
+                   uint64_t* fileSize) {
     bytes.clear();
+    if (fileSize) *fileSize = 0;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -48,6 +50,7 @@ bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     if (GetFileSizeEx(h, &size) && size.QuadPart > 0) {
         unsigned long long hint = static_cast<unsigned long long>(size.QuadPart);
         bytes.reserve(hint < maxBytes ? static_cast<size_t>(hint) : maxBytes);
+        if (fileSize) *fileSize = hint;
     }
     // Read to the end rather than trusting the size: the file may change under us.
     char chunk[65536];
