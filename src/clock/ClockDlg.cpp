@@ -224,7 +224,8 @@ void CClockDlg::applyFont(int fontSize) {
     const size_t faceLength = fieldLength(settings.fontName, LF_FACESIZE - 1);
     std::memcpy(face, settings.fontName, faceLength);
     face[faceLength] = '\0';
-    clockFont_ = CreateFontA(fontSize, 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    // fontSize is kept in 96-DPI pixels, so db.dat means the same size everywhere.
+    clockFont_ = CreateFontA(win::scaled(fontSize), 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, face);
     HWND text = item(IDC_CLOCK_TEXT);
@@ -399,8 +400,8 @@ void CClockDlg::OnContextMenu(int x, int y) {
         GetClientRect(hwnd(), &client);
         POINT corner = {client.left, client.top};
         ClientToScreen(hwnd(), &corner);
-        x = corner.x + 5;
-        y = corner.y + 5;
+        x = corner.x + win::scaled(5);
+        y = corner.y + win::scaled(5);
     }
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_CLOCK_MENU));
     if (!menu)
