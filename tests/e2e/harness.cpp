@@ -414,6 +414,13 @@ std::vector<HWND> windowsOfClass(DWORD pid, const char* className) {
     return found;
 }
 
+HWND visibleOfClass(DWORD pid, const char* className) {
+    for (HWND h : windowsOfClass(pid, className))
+        if (IsWindowVisible(h))
+            return h;
+    return nullptr;
+}
+
 HWND dialogWithItem(DWORD pid, int id, bool visibleOnly) {
     for (HWND h : windowsOfClass(pid, "#32770"))
         if (GetDlgItem(h, id) && (!visibleOnly || IsWindowVisible(h)))

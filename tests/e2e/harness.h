@@ -77,6 +77,8 @@ std::string driverPath();
 
 // Windows of a process with a given class, visible or not.
 std::vector<HWND> windowsOfClass(DWORD pid, const char* className);
+// The first visible one of them, or null.
+HWND visibleOfClass(DWORD pid, const char* className);
 // The dialog of a process holding a control with this id.
 HWND dialogWithItem(DWORD pid, int id, bool visibleOnly = true);
 

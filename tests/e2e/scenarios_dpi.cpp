@@ -50,6 +50,18 @@ std::string manifest() {
     return text;
 }
 
+// A text's extent in a font (which it then deletes).
+SIZE extentIn(HFONT font, const std::string& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return extent;
+}
+
 // The screen's colour at a point, as a user sees it.
 COLORREF pixel(int x, int y) {
     HDC screen = GetDC(nullptr);
@@ -93,19 +105,15 @@ E2E_SCENARIO(dpi_clock_and_calendar_to_scale) {
 
     // The face's 24 pixels are 24 at 96 DPI and 36 at 144: the window is
     // sized to the widest text in that font, and the text shown fits it.
-    HFONT face = CreateFontA(scaled(24), 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    auto face = [] {
+        return CreateFontA(scaled(24), 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    };
     RECT client = {};
     GetClientRect(GetDlgItem(run.clock, IDC_CLOCK_TEXT), &client);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, face);
-    SIZE widest = {}, shown = {};
-    GetTextExtentPoint32A(dc, "88:88:88am", 10, &widest);
+    const SIZE widest = extentIn(face(), "88:88:88am");
     const std::string text = itemText(run.clock, IDC_CLOCK_TEXT);
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &shown);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(face);
+    const SIZE shown = extentIn(face(), text);
     E2E_CHECK_MSG(std::abs(client.right - widest.cx) <= 1 && std::abs(client.bottom - widest.cy) <= 1,
                   "the face is " + std::to_string(client.right) + "x" + std::to_string(client.bottom) +
                       ", its font makes " + std::to_string(widest.cx) + "x" + std::to_string(widest.cy));
@@ -188,6 +196,26 @@ E2E_SCENARIO(dpi_dialog_texts_fit) {
     HWND options = openFromClock(run, ID_OPTIONS, IDC_OPT_DST);
     expectWhole(options, IDD_OPTIONS);
     scaledShot("options", options);
+    // The font preview beside the open list: "12:00:00" in the face at 18
+    // pixels with 8 pixels to spare, 5 pixels right of the list, all scaled.
+    HWND combo = GetDlgItem(options, IDC_OPT_FONT), faces = nullptr, preview = nullptr;
+    const RECT box = rectOf(combo);
+    mouseClick(box.right - scaled(8), (box.top + box.bottom) / 2);
+    E2E_CHECK(waitFor([&] { return (faces = visibleOfClass(run.pid(), "ComboLBox")) != nullptr; }, 2000));
+    SendMessageA(combo, CB_SETCURSEL, 2, 0);
+    E2E_CHECK(waitFor([&] { return (preview = visibleOfClass(run.pid(), "ZentarFontPreview")) != nullptr; }, 2000));
+    LOGFONTA sample = {};
+    sample.lfHeight = -scaled(18);
+    lstrcpynA(sample.lfFaceName, comboItem(combo, 2).c_str(), LF_FACESIZE);
+    const SIZE extent = extentIn(CreateFontIndirectA(&sample), "12:00:00");
+    const RECT shown = rectOf(preview);
+    E2E_CHECK_MSG(shown.right - shown.left == extent.cx + scaled(8) && shown.bottom - shown.top == extent.cy + scaled(8),
+                  "the preview is " + std::to_string(shown.right - shown.left) + "x" +
+                      std::to_string(shown.bottom - shown.top) + " for a sample of " + std::to_string(extent.cx) +
+                      "x" + std::to_string(extent.cy));
+    E2E_CHECK(shown.left == rectOf(faces).right + scaled(5));
+    scaledShot("options-fontlist", options);
+    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
     close(options);
 
     HWND about = openFromClock(run, ID_APP_ABOUT, IDC_ABOUT_TIPS);
