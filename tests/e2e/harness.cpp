@@ -929,9 +929,9 @@ std::string cutHeadings(HWND list, HFONT font) {
         const std::string text = remoteText(header, HDM_GETITEMA, i, item, &HDITEMA::pszText, "");
         if (width == 0)
             continue;
-        // The header draws its text three edges in from each side of an item,
-        // inside a raised border of one edge on each side.
-        const int needed = textExtent(font, text, DT_SINGLELINE | DT_NOPREFIX).cx + 8 * GetSystemMetrics(SM_CXEDGE);
+        // The header draws its text three edges in from each side of an item
+        // and ends it in "..." when that is too little.
+        const int needed = textExtent(font, text, DT_SINGLELINE | DT_NOPREFIX).cx + 6 * GetSystemMetrics(SM_CXEDGE);
         if (needed > width)
             cut += cutLine(i, text, "px wide", needed, width);
     }

@@ -133,8 +133,9 @@ E2E_SCENARIO(dpi_clock_and_calendar_to_scale) {
     sleepMs(300);
     const int right = fillEdge(frame.left, rowMiddle, 1, 0, frame.right - frame.left);
     E2E_CHECK_MSG(right >= frame.right - 1 - 3 && right <= frame.right - 1,
-                  "the last column ends at " + std::to_string(right - frame.left) + " of " +
-                      std::to_string(frame.right - frame.left));
+                  right < 0 ? std::string("the 2nd is not filled")
+                            : "the last column ends at " + std::to_string(right + 1 - frame.left) + " of " +
+                                  std::to_string(frame.right - frame.left));
     mouseClick(frame.left + 4, lastRowMiddle);
     E2E_CHECK(waitFor([&] { return selectedDate(cal) == "2009年5月31日 星期日"; }, 2000));
     sleepMs(300);
