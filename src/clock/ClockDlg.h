@@ -67,6 +67,7 @@ private:
     std::unique_ptr<CMemoDlg> memoWindow_;
     std::unique_ptr<CCalendarDlg> calendarWindow_;
     HWND tooltip_ = nullptr;
+    std::string tooltipText_;  // what the tooltip shows; it changes once a day
     bool hovered_ = true;
     bool layeredStyleSet_ = false;
     HICON icon_;

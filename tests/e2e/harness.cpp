@@ -483,6 +483,19 @@ std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
     return remoteText(tooltip, TTM_GETTEXTA, kRemoteTextSize, info, &TTTOOLINFOA::lpszText, "");
 }
 
+void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string& text) {
+    TTTOOLINFOA info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = tool;
+    info.uId = toolId;
+    RemoteBlock block(tooltip, sizeof info + text.size() + 1);
+    info.lpszText = block.at(sizeof info);
+    E2E_CHECK(block.put(0, &info, sizeof info) && block.put(sizeof info, text.c_str(), text.size() + 1));
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
+                        3000, &ignored);
+}
+
 int rowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
 
 std::string cell(HWND view, int row, int column) {

@@ -99,8 +99,9 @@ private:
     char* base_ = nullptr;
 };
 
-// The text of a tooltip's tool, read through memory in the owning process.
+// The text of a tooltip's tool, read and replaced through memory in the owning process.
 std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId);
+void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string& text);
 
 // A report-view list: its rows, a cell's text, one column's cells joined by
 // "|", selecting exactly the given rows, and the middle of a row on screen.
