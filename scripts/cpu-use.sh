@@ -5,12 +5,15 @@
 # at a time, ROUNDS times each; each is counted over SECONDS of idling together
 # with the wineserver's CPU in that interval, which serves only the program
 # then running. Zentar has a full table of 150 alarms with ten sound starts
-# each. Start-up is the time from `wine X.exe` to its visible window.
-# Usage: scripts/cpu-use.sh BUILD_DIR [SECONDS] [ROUNDS]   (BUILD_DIR: build/win64)
+# each, and the default settings, or the transparency level ALPHA (1..10: the
+# clock turns opaque under the mouse, so it watches the cursor). Start-up is
+# the time from `wine X.exe` to its visible window.
+# Usage: scripts/cpu-use.sh BUILD_DIR [SECONDS] [ROUNDS] [ALPHA]   (BUILD_DIR: build/win64)
 set -euo pipefail
 build=$(realpath "$1")
 seconds=${2:-20}
 rounds=${3:-5}
+alpha=${4:-0}
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 
@@ -21,10 +24,10 @@ cp "$build/Zentar.exe" "$work/zentar/Zentar.exe"
 cp "$build/minclock.exe" "$work/minclock/minclock.exe"
 
 # The default settings, then 150 alarms at minute 30 of every hour.
-python3 - "$work/zentar/db.dat" <<'PY'
+python3 - "$work/zentar/db.dat" "$alpha" <<'PY'
 import struct, sys
 settings = bytearray(732)
-struct.pack_into('<bbbBbbbbb', settings, 0, 0, 0, 0, 0, 0, 4, 5, 5, 24)
+struct.pack_into('<bbbBbbbbb', settings, 0, 0, 0, 0, int(sys.argv[2]), 0, 4, 5, 5, 24)
 struct.pack_into('<IIii', settings, 12, 0x000000, 0x00FF00, 500, 40)
 settings[28] = 1
 settings[29:34] = b'Arial'
@@ -62,7 +65,7 @@ measure() {
   t0=$(now_ns)
   (cd "$dir" && exec wine "$exe" >/dev/null 2>&1 &)
   for _ in $(seq 2000); do
-    xdotool search --onlyvisible --classname "${exe,,}" >/dev/null 2>&1 && break
+    timeout 5 xdotool search --onlyvisible --classname "${exe,,}" >/dev/null 2>&1 && break
     sleep 0.005
   done
   t1=$(now_ns)
@@ -82,7 +85,7 @@ measure() {
 # One start of each first, so that no round pays for the first loading.
 measure "$work/zentar" Zentar.exe >/dev/null
 measure "$work/minclock" minclock.exe >/dev/null
-echo "cpu-use: $rounds rounds of ${seconds} s each, by turns"
+echo "cpu-use: $rounds rounds of ${seconds} s each, by turns; Zentar's transparency level $alpha"
 zentar_cpu=0 minimal_cpu=0 zentar_starts=() minimal_starts=()
 for round in $(seq "$rounds"); do
   measure "$work/zentar" Zentar.exe

@@ -5,6 +5,7 @@
 #include <vfw.h>
 
 #include <cstring>
+#include <utility>
 
 #include "alarm/actions.h"
 #include "alarm/power_win32.h"
@@ -146,12 +147,16 @@ bool CClockDlg::createTooltip() {
 void CClockDlg::updateTooltip(const LocalTime& time) {
     if (!tooltip_)
         return;
-    const std::string text = tooltipText(time);
+    // Rebuilt every second but handed over only when it reads differently.
+    std::string text = tooltipText(time);
+    if (text == tooltipText_)
+        return;
+    tooltipText_ = std::move(text);
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.hwnd = hwnd();
     tool.uId = 0;
-    tool.lpszText = const_cast<char*>(text.c_str());
+    tool.lpszText = const_cast<char*>(tooltipText_.c_str());
     SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -173,7 +178,19 @@ void CClockDlg::applyTransparency(bool fullTransparent, int level, COLORREF colo
     FreeLibrary(user32);
 }
 
-void CClockDlg::updateHover() {
+void CClockDlg::updateHover(bool newSecond) {
+    // An opaque clock looks the same hovered or not: nothing to find out.
+    if (settings.fullTransparent == 0 && settings.alphaLevel == 0)
+        return;
+    // Away from the clock the cursor can only have come over it with some
+    // input, so it is looked up (a trip to the server, and to X under Wine)
+    // after input only, and once a second in any case.
+    if (!hovered_ && !newSecond) {
+        LASTINPUTINFO input = {sizeof input, 0};
+        if (GetLastInputInfo(&input) && input.dwTime == lastInputTime_)
+            return;
+        lastInputTime_ = input.dwTime;
+    }
     RECT r;
     POINT cursor;
     GetWindowRect(hwnd(), &r);
@@ -190,12 +207,17 @@ void CClockDlg::updateHover() {
 }
 
 void CClockDlg::showTime(const LocalTime& time) {
-    SetDlgItemTextA(hwnd(), IDC_CLOCK_TEXT, formatClockText(settings, time).c_str());
+    // The static is kept rather than looked up: under Wine every lookup of a
+    // child asks the server for the whole list of them.
+    if (!face_)
+        face_ = item(IDC_CLOCK_TEXT);
+    SetWindowTextA(face_, formatClockText(settings, time).c_str());
 }
 
 void CClockDlg::OnTimer() {
     const LocalTime now = win::localNow();
-    if (tick_.enterSecond(now)) {
+    const bool newSecond = tick_.enterSecond(now);
+    if (newSecond) {
         lastTick_ = now;
         const TimeZoneRecord zone = systemTimeZone();
         showTime(now);
@@ -204,7 +226,7 @@ void CClockDlg::OnTimer() {
         tick_.runSecond(now, zone);
     }
     if (IsWindow(hwnd()))
-        updateHover();
+        updateHover(newSecond);
 }
 
 void CClockDlg::OnPowerCommand(int id) {

@@ -56,7 +56,8 @@ private:
     bool roomForAlarm();
     void applyFont(int fontSize);
     void applyTransparency(bool fullTransparent, int level, COLORREF colourKey);
-    void updateHover();
+    // Every tick; newSecond: the tick began a new second.
+    void updateHover(bool newSecond = true);
     void placeWindow();
     bool createTooltip();
     void updateTooltip(const LocalTime& time);
@@ -67,8 +68,10 @@ private:
     std::unique_ptr<CMemoDlg> memoWindow_;
     std::unique_ptr<CCalendarDlg> calendarWindow_;
     HWND tooltip_ = nullptr;
+    HWND face_ = nullptr;  // static 1000
     std::string tooltipText_;  // what the tooltip shows; it changes once a day
     bool hovered_ = true;
+    DWORD lastInputTime_ = 0;  // of the input after which the cursor was last looked up
     bool layeredStyleSet_ = false;
     HICON icon_;
     HBRUSH backBrush_ = nullptr;
