@@ -85,6 +85,15 @@ measure() {
 # One start of each first, so that no round pays for the first loading.
 measure "$work/zentar" Zentar.exe >/dev/null
 measure "$work/minclock" minclock.exe >/dev/null
+# The programs Wine starts in the prefix (services, the desktop) keep the
+# wineserver busy for a while; the rounds begin after 5 s in which it used
+# under 5 ms (or after 3 minutes of waiting), so that neither program is
+# charged for them.
+for _ in $(seq 36); do
+  a=$(cpu_ns "$server")
+  sleep 5
+  [ $(($(cpu_ns "$server") - a)) -lt 5000000 ] && break
+done
 echo "cpu-use: $rounds rounds of ${seconds} s each, by turns; Zentar's transparency level $alpha"
 zentar_cpu=0 minimal_cpu=0 zentar_starts=() minimal_starts=()
 for round in $(seq "$rounds"); do
