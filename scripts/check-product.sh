@@ -1,5 +1,6 @@
 #!/bin/bash
-# The product must be a 32-bit GUI program that needs nothing beyond Windows' own DLLs.
+# The product must be a 32-bit GUI program that needs nothing beyond Windows'
+# own DLLs, stays small (stripped, no iostreams) and says how big it is.
 set -euo pipefail
 exe=$1
 kind=$(file -b "$exe")
@@ -13,4 +14,15 @@ if [ -n "$bad" ]; then
   echo "check-product: $exe imports non-system DLLs: $bad" >&2
   exit 1
 fi
-echo "check-product: $(basename "$exe"): $kind, system DLLs only"
+# The type name of ios_base is in every program that links the streams.
+if grep -q 'St8ios_base' "$exe"; then
+  echo "check-product: $exe links iostreams" >&2
+  exit 1
+fi
+limit=$((700 * 1024))
+size=$(stat -c %s "$exe")
+if [ "$size" -gt "$limit" ]; then
+  echo "check-product: $exe is $size bytes, more than $limit" >&2
+  exit 1
+fi
+echo "check-product: $(basename "$exe"): $kind, system DLLs only, $size bytes ($((size / 1024)) KB)"

@@ -21,6 +21,8 @@ version=1.41
 name=Zentar-$version
 
 [ -f "$exe" ] || { echo "release: no product at $exe" >&2; exit 1; }
+# Only the product as `make win32` checks it: 32-bit, stripped, small.
+bash "$root/scripts/check-product.sh" "$exe" >/dev/null
 for tool in zip unzip iconv; do
   command -v "$tool" >/dev/null || { echo "release: $tool is missing (make deps)" >&2; exit 1; }
 done

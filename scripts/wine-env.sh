@@ -6,12 +6,12 @@ export WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export TZ=${TZ:-CST-8}             # POSIX form; Wine follows it per process
 
-# Starts Xvfb on the first free display from :90 and exports DISPLAY.
-# Sets XVFB_PID so the caller can stop it.
+# Starts Xvfb on the first free display from :90 and exports DISPLAY; the
+# screen is $1 (default 1280x800). Sets XVFB_PID so the caller can stop it.
 start_xvfb() {
-  local n=90
+  local n=90 size=${1:-1280x800}
   while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -e /tmp/.X11-unix/X$n ] && break
@@ -20,10 +20,13 @@ start_xvfb() {
   export DISPLAY=":$n"
 }
 
-# Creates a ready Wine prefix in $1 (skipped when it is already ready).
+# Creates a ready Wine prefix in $1 (skipped when it is already ready at that
+# DPI). The screen runs at DPI $2: 96 (100 %, the default) or more, say 144
+# for 150 %.
 make_prefix() {
-  local prefix=$1
-  [ -f "$prefix/.zentar-ready" ] && return 0
+  local prefix=$1 dpi=${2:-96} ready
+  ready=$(cat "$prefix/.zentar-ready" 2>/dev/null || echo none)
+  [ "${ready:-96}" = "$dpi" ] && return 0
   rm -rf "$prefix"
   mkdir -p "$prefix/home"
   (
@@ -39,10 +42,13 @@ make_prefix() {
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
       /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
     wine reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1
+    if [ "$dpi" != 96 ]; then
+      wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    fi
     timeout 60 wineserver -w
   )
   echo disable > "$prefix/.update-timestamp"
-  touch "$prefix/.zentar-ready"
+  echo "$dpi" > "$prefix/.zentar-ready"
 }
 
 # A script's own Wine session: exports WINEPREFIX=$1 with HOME inside it,

@@ -16,11 +16,11 @@ struct Column {
     int width;
 };
 
-// The parameters column starts closed; the user may drag it open. The
-// temporary column is wide enough for its heading in a CJK face.
+// The parameters column starts closed; the user may drag it open. Widths
+// are minimums in 96-DPI pixels: a heading that needs more gets more.
 const Column kColumns[kListColumns] = {
     {"编号", 40}, {"时间", 180}, {"声音", 80}, {"文字", 200},
-    {"程序", 80}, {"特殊动作", 80}, {"临时", 40}, {"参数", 0}, {"下次响铃", 130},
+    {"程序", 80}, {"特殊动作", 80}, {"临时", 30}, {"参数", 0}, {"下次响铃", 130},
 };
 
 // Checks for a new minute; the next-ring cells change only then.
@@ -64,7 +64,7 @@ BOOL CAlarmListDlg::OnInitDialog() {
         LVCOLUMNA column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = kColumns[i].width;
+        column.cx = win::listColumnWidth(list, kColumns[i].heading, kColumns[i].width);
         column.pszText = const_cast<char*>(kColumns[i].heading);
         column.iSubItem = i;
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));

@@ -1,7 +1,6 @@
 #include "alarmui/exchange.h"
 
 #include <cstring>
-#include <fstream>
 
 #include "model/atomicfile.h"
 
@@ -19,17 +18,6 @@ int32_t readCount(const uint8_t* p) {
 int usedAlarms(const AlarmTable& table) {
     if (table.alarmCount < 0) return 0;
     return table.alarmCount > kMaxAlarms ? kMaxAlarms : table.alarmCount;
-}
-
-// Only asked when the file is too big to import anyway: it decides between
-// the size message and the capacity message.
-bool sizeOfFile(const std::string& path, uint64_t& size) {
-    std::ifstream f(path, std::ios::binary | std::ios::ate);
-    if (!f) return false;
-    const std::streamoff end = f.tellg();
-    if (end < 0) return false;
-    size = static_cast<uint64_t>(end);
-    return true;
 }
 
 }  // namespace
@@ -69,11 +57,12 @@ ImportResult importFromBytes(const uint8_t* data, size_t size, uint64_t fileSize
 ImportResult importAlarms(const std::string& path, AlarmTable& table) {
     std::string bytes;
     // One byte past the largest importable file tells a too-big file apart
-    // without reading all of it.
-    if (!readWholeFile(path, bytes, kMaxExportFileBytes + 1)) return ImportResult::Unreadable;
-    uint64_t fileSize = bytes.size();
-    if (bytes.size() > kMaxExportFileBytes && !sizeOfFile(path, fileSize))
-        return ImportResult::WrongSize;
+    // without reading all of it; its own length then decides between the
+    // size message and the capacity message.
+    uint64_t fileSize = 0;
+    if (!readWholeFile(path, bytes, kMaxExportFileBytes + 1, &fileSize))
+        return ImportResult::Unreadable;
+    if (bytes.size() <= kMaxExportFileBytes) fileSize = bytes.size();
     return importFromBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileSize,
                            table);
 }

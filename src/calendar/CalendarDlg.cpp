@@ -74,7 +74,10 @@ BOOL CCalendarDlg::OnInitDialog() {
     GetWindowRect(item(IDC_CAL_GRID), &gridRect);
     MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&gridRect), 2);
 
-    gridFont = CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+    // The grid's pixels at the screen's DPI, for painting and hit testing alike.
+    geometry_ = gridGeometry(win::screenDpi(), gridRect.right - gridRect.left,
+                             gridRect.bottom - gridRect.top);
+    gridFont = CreateFontA(geometry_.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                            VARIABLE_PITCH | FF_ROMAN, "宋体");
     ShowToday();
@@ -177,7 +180,7 @@ void CCalendarDlg::OnToday() {
 int CCalendarDlg::HitTestDay(POINT screenPoint) const {
     POINT p = screenPoint;
     ScreenToClient(hwnd(), &p);
-    return hitTestDay(shownYear, shownMonth, p.x - gridRect.left, p.y - gridRect.top);
+    return hitTestDay(shownYear, shownMonth, p.x - gridRect.left, p.y - gridRect.top, geometry_);
 }
 
 int CCalendarDlg::DayUnderMouse(LPARAM lp) const {
@@ -252,16 +255,17 @@ void CCalendarDlg::OnPaint() {
 
 void CCalendarDlg::PaintGrid(HDC dc, const RECT& grid) {
     const int L = grid.left, T = grid.top, R = grid.right;
+    const GridGeometry& g = geometry_;
     fillSolid(dc, L, T, R, grid.bottom, gridBackColor);
     HGDIOBJ oldFont = gridFont ? SelectObject(dc, gridFont) : nullptr;
     SetBkMode(dc, OPAQUE);
 
-    fillSolid(dc, L + 1, T + kHeaderTop, R - 1, T + kHeaderBottom, headerFillColor);
+    fillSolid(dc, L + g.headerTop, T + g.headerTop, R - g.headerTop, T + g.headerBottom, headerFillColor);
     SetTextColor(dc, headerTextColor);
     char text[32];
     for (int k = 0; k < kGridColumns; ++k) {
         std::snprintf(text, sizeof text, "星期%s", weekdayNames[k]);
-        drawText(dc, L + kHeaderTextLeft + kCellWidth * k, T + kHeaderTextTop, text);
+        drawText(dc, L + g.headerTextLeft + g.cellWidth * k, T + g.headerTextTop, text);
     }
 
     SetBkColor(dc, gridBackColor);
@@ -272,17 +276,17 @@ void CCalendarDlg::PaintGrid(HDC dc, const RECT& grid) {
             const int day = dayAtCell(month, i, j);
             if (day == 0)
                 continue;
-            const int x = L + kCellLeft + kCellWidth * j;
-            const int y = T + kCellTop + kCellHeight * i;
+            const int x = L + g.cellLeft + g.cellWidth * j;
+            const int y = T + g.cellTop + g.cellHeight * i;
             const DayCell cell = dayCell(shownYear, shownMonth, static_cast<uint16_t>(day));
             if (day == selectedDay) {
-                fillSolid(dc, x - 1, y, x + kCellWidth - 3, y + kCellHeight, selectedFillColor);
+                fillSolid(dc, x + g.fillLeft, y, x + g.fillRight, y + g.cellHeight, selectedFillColor);
                 SetTextColor(dc, cell.marked ? selectedMarkedTextColor : selectedTextColor);
-                drawText(dc, x, y + 2, cell.text.c_str());
+                drawText(dc, x, y + g.textTop, cell.text.c_str());
                 SetBkColor(dc, gridBackColor);
             } else {
                 SetTextColor(dc, cell.marked ? markedTextColor : dayTextColor);
-                drawText(dc, x, y + 2, cell.text.c_str());
+                drawText(dc, x, y + g.textTop, cell.text.c_str());
             }
         }
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/paths.h"
+#include "calendar/calendartext.h"
 #include "model/localtime.h"
 #include "model/records.h"
 #include "win/Dialog.h"
@@ -57,6 +58,7 @@ private:
     const COLORREF markedTextColor;
     const COLORREF selectedMarkedTextColor;
     RECT gridRect = {};
+    GridGeometry geometry_;
     HFONT gridFont = nullptr;
     HWND yearBox = nullptr;
     HWND monthBox = nullptr;

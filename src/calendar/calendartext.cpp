@@ -1,8 +1,12 @@
 #include "calendar/calendartext.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "calendar/lunar.h"
+#include "model/pixels.h"
 #include "model/records.h"
 
 MonthGrid monthGrid(uint16_t year, uint16_t month) {
@@ -16,13 +20,32 @@ int dayAtCell(const MonthGrid& grid, int row, int column) {
     return day >= 1 && day <= grid.days ? day : 0;
 }
 
-int hitTestDay(uint16_t year, uint16_t month, int x, int y) {
+GridGeometry gridGeometry(int dpi) { return gridGeometry(dpi, INT_MAX, INT_MAX); }
+
+GridGeometry gridGeometry(int dpi, int frameWidth, int frameHeight) {
+    GridGeometry g;
+    // Across and down each scale by the screen's DPI, or by less where the
+    // frame has less room than the 96-DPI grid times that. (The seven columns
+    // are what must fit; the first one's origin may overhang as at 96 DPI.)
+    const int across = kGridColumns * g.cellWidth;
+    const int down = kGridRows * g.cellHeight + g.cellTop;
+    const int dpiX = static_cast<int>(std::min<int64_t>(dpi, int64_t{frameWidth} * kBaseDpi / across));
+    const int dpiY = static_cast<int>(std::min<int64_t>(dpi, int64_t{frameHeight} * kBaseDpi / down));
+    for (int* v : {&g.cellWidth, &g.cellLeft, &g.headerTextLeft, &g.fillLeft, &g.fillRight})
+        *v = scalePixels(*v, dpiX);
+    for (int* v : {&g.cellHeight, &g.cellTop, &g.headerTop, &g.headerBottom, &g.headerTextTop, &g.textTop})
+        *v = scalePixels(*v, dpiY);
+    g.fontHeight = scalePixels(g.fontHeight, std::min(dpiX, dpiY));
+    return g;
+}
+
+int hitTestDay(uint16_t year, uint16_t month, int x, int y, const GridGeometry& grid) {
     // Rows are measured from the first painted cell, so the whole coloured
     // box of a day answers for that day and nothing else.
-    const int top = y - kCellTop;
+    const int top = y - grid.cellTop;
     if (x < 0 || top < 0)
         return 0;
-    return dayAtCell(monthGrid(year, month), top / kCellHeight, x / kCellWidth);
+    return dayAtCell(monthGrid(year, month), top / grid.cellHeight, x / grid.cellWidth);
 }
 
 DayCell dayCell(uint16_t year, uint16_t month, uint16_t day) {

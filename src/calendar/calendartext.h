@@ -5,17 +5,32 @@
 #include <cstdint>
 #include <string>
 
-// Pixel geometry of the day grid, relative to the grid rectangle's top-left.
 constexpr int kGridColumns = 7;  // Sunday first
 constexpr int kGridRows = 6;
-constexpr int kCellWidth = 52;
-constexpr int kCellHeight = 25;
-constexpr int kCellLeft = 2;     // origin of cell (0, 0)
-constexpr int kCellTop = 26;
-constexpr int kHeaderTop = 1;    // weekday band, inset one pixel from the grid's edges
-constexpr int kHeaderBottom = 21;
-constexpr int kHeaderTextLeft = 5;
-constexpr int kHeaderTextTop = 3;
+
+// Pixel geometry of the day grid, relative to the grid rectangle's top-left.
+// The members give it at 96 DPI, where seven columns and six rows take 364 x
+// 176 pixels; gridGeometry scales every one of them, so that painting and the
+// hit test agree at any DPI.
+struct GridGeometry {
+    int cellWidth = 52;
+    int cellHeight = 25;
+    int cellLeft = 2;  // origin of cell (0, 0)
+    int cellTop = 26;
+    int headerTop = 1;  // weekday band, inset one pixel from the grid's edges
+    int headerBottom = 21;
+    int headerTextLeft = 5;
+    int headerTextTop = 3;
+    int textTop = 2;      // a day's label below its cell's top
+    int fillLeft = -1;    // the selected day's fill, from the cell's origin
+    int fillRight = 49;
+    int fontHeight = 14;
+};
+GridGeometry gridGeometry(int dpi);
+// The same, shrunk where the grid's frame (in pixels) is smaller than the
+// scaled grid: with a dialog font narrower or shorter than the DPI, the last
+// column and row still show whole.
+GridGeometry gridGeometry(int dpi, int frameWidth, int frameHeight);
 
 struct MonthGrid {
     int firstWeekday;  // column of day 1, 0 = Sunday
@@ -29,7 +44,7 @@ int dayAtCell(const MonthGrid& grid, int row, int column);
 // The day under a point given relative to the grid rectangle's top-left, or
 // 0: the header, the gap below it, empty cells and anything beyond the seven
 // columns or six rows select nothing.
-int hitTestDay(uint16_t year, uint16_t month, int x, int y);
+int hitTestDay(uint16_t year, uint16_t month, int x, int y, const GridGeometry& grid);
 
 struct DayCell {
     std::string text;  // "%2d%s": the day number and its label

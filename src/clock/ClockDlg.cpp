@@ -5,6 +5,7 @@
 #include <vfw.h>
 
 #include <cstring>
+#include <utility>
 
 #include "alarm/actions.h"
 #include "alarm/power_win32.h"
@@ -160,12 +161,16 @@ bool CClockDlg::createTooltip() {
 void CClockDlg::updateTooltip(const LocalTime& time) {
     if (!tooltip_)
         return;
-    const std::string text = tooltipText(time);
+    // Rebuilt every second but handed over only when it reads differently.
+    std::string text = tooltipText(time);
+    if (text == tooltipText_)
+        return;
+    tooltipText_ = std::move(text);
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.hwnd = hwnd();
     tool.uId = 0;
-    tool.lpszText = const_cast<char*>(text.c_str());
+    tool.lpszText = const_cast<char*>(tooltipText_.c_str());
     SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -200,7 +205,19 @@ void CClockDlg::applyColours() {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void CClockDlg::updateHover() {
+void CClockDlg::updateHover(bool newSecond) {
+    // An opaque clock looks the same hovered or not: nothing to find out.
+    if (settings.fullTransparent == 0 && settings.alphaLevel == 0)
+        return;
+    // Away from the clock the cursor can only have come over it with some
+    // input, so it is looked up (a trip to the server, and to X under Wine)
+    // after input only, and once a second in any case.
+    if (!hovered_ && !newSecond) {
+        LASTINPUTINFO input = {sizeof input, 0};
+        if (GetLastInputInfo(&input) && input.dwTime == lastInputTime_)
+            return;
+        lastInputTime_ = input.dwTime;
+    }
     RECT r;
     POINT cursor;
     GetWindowRect(hwnd(), &r);
@@ -217,12 +234,17 @@ void CClockDlg::updateHover() {
 }
 
 void CClockDlg::showTime(const LocalTime& time) {
-    SetDlgItemTextA(hwnd(), IDC_CLOCK_TEXT, formatClockText(settings, time).c_str());
+    // The static is kept rather than looked up: under Wine every lookup of a
+    // child asks the server for the whole list of them.
+    if (!face_)
+        face_ = item(IDC_CLOCK_TEXT);
+    SetWindowTextA(face_, formatClockText(settings, time).c_str());
 }
 
 void CClockDlg::OnTimer() {
     const LocalTime now = win::localNow();
-    if (tick_.enterSecond(now)) {
+    const bool newSecond = tick_.enterSecond(now);
+    if (newSecond) {
         lastTick_ = now;
         const TimeZoneRecord zone = systemTimeZone();
         showTime(now);
@@ -232,7 +254,7 @@ void CClockDlg::OnTimer() {
     }
     if (!IsWindow(hwnd()))
         return;
-    updateHover();
+    updateHover(newSecond);
     // The options' colour swatches write the settings at once, Cancel or not.
     if (backBrush_ && (settings.backColor != paintedBackColor_ || settings.textColor != paintedTextColor_))
         applyColours();
@@ -255,7 +277,8 @@ void CClockDlg::applyFont(int fontSize) {
     const size_t faceLength = fieldLength(settings.fontName, LF_FACESIZE - 1);
     std::memcpy(face, settings.fontName, faceLength);
     face[faceLength] = '\0';
-    clockFont_ = CreateFontA(fontSize, 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    // fontSize is kept in 96-DPI pixels, so db.dat means the same size everywhere.
+    clockFont_ = CreateFontA(win::scaled(fontSize), 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, face);
     HWND text = item(IDC_CLOCK_TEXT);
@@ -424,8 +447,8 @@ void CClockDlg::OnContextMenu(int x, int y) {
         GetClientRect(hwnd(), &client);
         POINT corner = {client.left, client.top};
         ClientToScreen(hwnd(), &corner);
-        x = corner.x + 5;
-        y = corner.y + 5;
+        x = corner.x + win::scaled(5);
+        y = corner.y + win::scaled(5);
     }
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_CLOCK_MENU));
     if (!menu)

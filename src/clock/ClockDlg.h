@@ -61,7 +61,8 @@ private:
     void applyTransparency(bool fullTransparent, int level, COLORREF colourKey);
     // Brush, colour key and face again after the colours in the settings changed.
     void applyColours();
-    void updateHover();
+    // Every tick; newSecond: the tick began a new second.
+    void updateHover(bool newSecond = true);
     void placeWindow();
     bool createTooltip();
     void updateTooltip(const LocalTime& time);
@@ -72,7 +73,10 @@ private:
     std::unique_ptr<CMemoDlg> memoWindow_;
     std::unique_ptr<CCalendarDlg> calendarWindow_;
     HWND tooltip_ = nullptr;
+    HWND face_ = nullptr;  // static 1000
+    std::string tooltipText_;  // what the tooltip shows; it changes once a day
     bool hovered_ = true;
+    DWORD lastInputTime_ = 0;  // of the input after which the cursor was last looked up
     bool layeredStyleSet_ = false;
     HICON icon_;
     HBRUSH backBrush_ = nullptr;

@@ -17,11 +17,14 @@ enum class ReadResult {
 
 // Reads at most maxBytes from the start of the file. A file that another
 // program holds open without sharing is tried again for up to five seconds
-// before it counts as unreadable.
-ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX);
+// before it counts as unreadable. With fileSize, also tells the file's whole
+// length as the system gives it when opened (0 when it cannot say).
+ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX,
+                         uint64_t* fileSize = nullptr);
 // The same, when only success matters.
-inline bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX) {
-    return readFileBytes(path, bytes, maxBytes) == ReadResult::Read;
+inline bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX,
+                          uint64_t* fileSize = nullptr) {
+    return readFileBytes(path, bytes, maxBytes, fileSize) == ReadResult::Read;
 }
 
 // Puts bytes in the file's place, keeping its attributes. A read-only file

@@ -50,8 +50,10 @@ int createTemp(const std::string& path, std::string& tempPath) {
 
 }  // namespace
 
-ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes) {
+ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes,
+                         uint64_t* fileSize) {
     bytes.clear();
+    if (fileSize) *fileSize = 0;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     // Nothing holds a file against readers here, so there is nothing to wait for.
     if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Unreadable;
@@ -60,6 +62,7 @@ ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t max
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
         size_t hint = static_cast<size_t>(st.st_size);
         bytes.reserve(hint < maxBytes ? hint : maxBytes);
+        if (fileSize) *fileSize = static_cast<uint64_t>(st.st_size);
     }
     // Read to the end rather than trusting the size: the file may change under us.
     char chunk[65536];

@@ -53,8 +53,10 @@ const DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FI
 
 }  // namespace
 
-ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes) {
+ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes,
+                         uint64_t* fileSize) {
     bytes.clear();
+    if (fileSize) *fileSize = 0;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (int attempt = 1;; ++attempt) {
         h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -73,6 +75,7 @@ ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t max
     if (GetFileSizeEx(h, &size) && size.QuadPart > 0) {
         unsigned long long hint = static_cast<unsigned long long>(size.QuadPart);
         bytes.reserve(hint < maxBytes ? static_cast<size_t>(hint) : maxBytes);
+        if (fileSize) *fileSize = hint;
     }
     // Read to the end rather than trusting the size: the file may change under us.
     char chunk[65536];

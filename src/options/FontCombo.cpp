@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "win/util.h"
+
 static_assert(kRasterFontType == RASTER_FONTTYPE && kDeviceFontType == DEVICE_FONTTYPE &&
                   kTrueTypeFontType == TRUETYPE_FONTTYPE,
               "font type bits as the system reports them");
@@ -11,7 +13,7 @@ namespace {
 const char kSelfProp[] = "Zentar.FontCombo";
 const UINT_PTR kPreviewTimer = 1;
 const UINT kPreviewPeriod = 500;
-const int kPreviewGap = 5;
+const int kPreviewGap = 5;  // 96-DPI pixels
 
 // The combo box items as the recent group sees them.
 class ComboItems : public FaceListItems {
@@ -199,7 +201,7 @@ void CFontCombo::OnTimer() {
         x = list.right > x ? list.right : x;
         y = origin.y + rowHeight * (static_cast<int>(selected) - top);
     }
-    preview.ShowPreview(x + kPreviewGap, y, ItemText(static_cast<int>(selected)).c_str());
+    preview.ShowPreview(x + win::scaled(kPreviewGap), y, ItemText(static_cast<int>(selected)).c_str());
 }
 
 void CFontCombo::OnDestroy() {

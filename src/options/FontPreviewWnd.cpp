@@ -2,11 +2,14 @@
 
 #include <cstring>
 
+#include "win/util.h"
+
 namespace {
 
 const char kClassName[] = "ZentarFontPreview";
 const char kMeasured[] = "12:00:00";
 const char kSample[] = "12:01:45";
+// In 96-DPI pixels, scaled to the screen where used.
 const int kSampleHeight = -18;
 const int kMargin = 8;
 
@@ -61,7 +64,7 @@ void CFontPreviewWnd::ShowPreview(int x, int y, const char* face) {
         if (previewFont_)
             DeleteObject(previewFont_);
         LOGFONTA lf = {};
-        lf.lfHeight = kSampleHeight;
+        lf.lfHeight = win::scaled(kSampleHeight);
         lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
         previewFont_ = CreateFontIndirectA(&lf);
     }
@@ -73,7 +76,7 @@ void CFontPreviewWnd::ShowPreview(int x, int y, const char* face) {
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
 
-    SetWindowPos(hwnd_, HWND_TOPMOST, x, y, extent.cx + kMargin, extent.cy + kMargin,
+    SetWindowPos(hwnd_, HWND_TOPMOST, x, y, extent.cx + win::scaled(kMargin), extent.cy + win::scaled(kMargin),
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

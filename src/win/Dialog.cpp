@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "model/dialogtext.h"
 #include "win/util.h"
@@ -12,10 +14,29 @@ namespace {
 // Set while CreateDialogParam runs, so that messages arriving before
 // WM_INITDIALOG (WM_SETFONT) already reach their object.
 Dialog* creating = nullptr;
-const char kDialogProp[] = "Zentar.Dialog";
+
+// The live dialogs by window, kept in the process: a window property would
+// cost a trip to the (Wine) server for every message the loops pump, five
+// times a second for the clock's timer alone.
+std::vector<std::pair<HWND, Dialog*>>& liveDialogs() {
+    static std::vector<std::pair<HWND, Dialog*>> dialogs;
+    return dialogs;
+}
 
 Dialog* dialogOf(HWND hwnd) {
-    return static_cast<Dialog*>(GetPropA(hwnd, kDialogProp));
+    for (const auto& d : liveDialogs())
+        if (d.first == hwnd)
+            return d.second;
+    return nullptr;
+}
+
+void forget(HWND hwnd) {
+    auto& dialogs = liveDialogs();
+    for (size_t i = 0; i < dialogs.size(); ++i)
+        if (dialogs[i].first == hwnd) {
+            dialogs.erase(dialogs.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
 }
 }  // namespace
 
@@ -23,7 +44,7 @@ Dialog::Dialog(int templateId) : templateId_(templateId) {}
 
 Dialog::~Dialog() {
     if (hwnd_ && IsWindow(hwnd_)) {
-        RemovePropA(hwnd_, kDialogProp);
+        forget(hwnd_);
         DestroyWindow(hwnd_);
     }
 }
@@ -123,7 +144,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     if (!self->hwnd_) {
         self->hwnd_ = hwnd;
-        SetPropA(hwnd, kDialogProp, self);
+        liveDialogs().emplace_back(hwnd, self);
     }
 
     switch (msg) {
@@ -138,7 +159,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY: {
         bool handled = false;
         self->OnMessage(msg, wp, lp, handled);
-        RemovePropA(hwnd, kDialogProp);
+        forget(hwnd);
         self->hwnd_ = nullptr;
         self->ended_ = true;
         self->OnFinalDestroy();

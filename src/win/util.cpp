@@ -1,5 +1,9 @@
 #include "win/util.h"
 
+#include <commctrl.h>
+
+#include "model/pixels.h"
+
 namespace win {
 
 namespace {
@@ -31,6 +35,31 @@ void centreOnScreen(HWND hwnd) {
     SetWindowPos(hwnd, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
                  GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int screenDpi() {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int value = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kBaseDpi;
+        if (screen)
+            ReleaseDC(nullptr, screen);
+        return value > 0 ? value : kBaseDpi;
+    }();
+    return dpi;
+}
+
+int scaled(int pixels) { return scalePixels(pixels, screenDpi()); }
+
+int listColumnWidth(HWND list, const char* heading, int width) {
+    if (width <= 0)
+        return 0;
+    // The header insets its text by three edges on each side, inside its
+    // raised border of one edge on each side.
+    const int padding = 8 * GetSystemMetrics(SM_CXEDGE);
+    const int needed = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+                                                     reinterpret_cast<LPARAM>(heading))) + padding;
+    const int wanted = scaled(width);
+    return needed > wanted ? needed : wanted;
 }
 
 }  // namespace win

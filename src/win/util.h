@@ -22,6 +22,17 @@ int messageBox(HWND owner, const char* text, UINT type = MB_OK);
 // Centres a window on the whole screen, size unchanged.
 void centreOnScreen(HWND hwnd);
 
+// The screen's DPI, read once: the program is system-DPI aware, so it stays
+// the same for the whole run.
+int screenDpi();
+// A pixel size given for 96 DPI, at the screen's DPI.
+int scaled(int pixels);
+
+// The width for a column of a report list: width (96-DPI pixels) at the
+// screen's DPI, or more when the heading needs more to show whole in the
+// list's font. A width of 0 keeps the column closed.
+int listColumnWidth(HWND list, const char* heading, int width);
+
 }  // namespace win
 
 #include "model/localtime.h"

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
@@ -403,6 +404,13 @@ int runScenarios(int argc, char** argv) {
         std::fprintf(stderr, "usage: zentar_e2e PROGRAM WORKROOT [SCENARIO...]\n");
         return 2;
     }
+    // Real pixels, as the program (DPI aware itself) sees them.
+    SetProcessDPIAware();
+    char wantedDpi[16] = {};
+    if (GetEnvironmentVariableA("E2E_DPI", wantedDpi, sizeof wantedDpi) && std::atoi(wantedDpi) != screenDpi()) {
+        std::printf("e2e: the screen runs at %d DPI, not at %s\n", screenDpi(), wantedDpi);
+        return 1;
+    }
     screenSize[0] = GetSystemMetrics(SM_CXSCREEN);
     screenSize[1] = GetSystemMetrics(SM_CYSCREEN);
     theSetup.programPath = argv[1];
@@ -419,8 +427,12 @@ int runScenarios(int argc, char** argv) {
     for (const Entry& e : registry()) {
         // Long-running scenarios (soak_*) run only when named.
         bool selected = argc == 3 && std::strncmp(e.name, "soak_", 5) != 0;
-        for (int i = 3; i < argc; ++i)
-            selected = selected || std::strcmp(argv[i], e.name) == 0;
+        // A name ending in '*' selects every scenario it begins.
+        for (int i = 3; i < argc; ++i) {
+            const size_t n = std::strlen(argv[i]);
+            selected = selected || std::strcmp(argv[i], e.name) == 0 ||
+                       (n > 0 && argv[i][n - 1] == '*' && std::strncmp(argv[i], e.name, n - 1) == 0);
+        }
         if (!selected)
             continue;
         std::printf("[ RUN  ] %s\n", e.name);
@@ -460,6 +472,7 @@ int runScenarios(int argc, char** argv) {
 
 }  // namespace e2e
 
+#include "model/pixels.h"
 #include "model/records.h"
 
 namespace e2e {
@@ -479,6 +492,13 @@ std::vector<HWND> windowsOfClass(DWORD pid, const char* className) {
             found.push_back(h);
     }
     return found;
+}
+
+HWND visibleOfClass(DWORD pid, const char* className) {
+    for (HWND h : windowsOfClass(pid, className))
+        if (IsWindowVisible(h))
+            return h;
+    return nullptr;
 }
 
 HWND dialogWithItem(DWORD pid, int id, bool visibleOnly) {
@@ -541,6 +561,19 @@ std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
     info.hwnd = tool;
     info.uId = toolId;
     return remoteText(tooltip, TTM_GETTEXTA, kRemoteTextSize, info, &TTTOOLINFOA::lpszText, "");
+}
+
+void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string& text) {
+    TTTOOLINFOA info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = tool;
+    info.uId = toolId;
+    RemoteBlock block(tooltip, sizeof info + text.size() + 1);
+    info.lpszText = block.at(sizeof info);
+    E2E_CHECK(block.put(0, &info, sizeof info) && block.put(sizeof info, text.c_str(), text.size() + 1));
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
+                        3000, &ignored);
 }
 
 int rowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
@@ -656,7 +689,8 @@ void screenshot(const char* name, HWND window) {
     GetWindowRect(window, &r);
     const int margin = 16;
     const int x = r.left > margin ? r.left - margin : 0, y = r.top > margin ? r.top - margin : 0;
-    const std::string unixPath = std::string(folder) + "/" + name + ".png";
+    const std::string suffix = screenDpi() == kBaseDpi ? "" : "-" + std::to_string(screenDpi());
+    const std::string unixPath = std::string(folder) + "/" + name + suffix + ".png";
     std::string windowsPath = "Z:" + unixPath;
     for (char& c : windowsPath)
         if (c == '/')
@@ -890,7 +924,169 @@ bool soundPlaying(HWND mci) {
 
 POINT dayCell(HWND calendar, int row, int column) {
     const RECT grid = rectOf(GetDlgItem(calendar, 1045));
-    return POINT{grid.left + 2 + 52 * column + 25, grid.top + 26 + 25 * row + 12};
+    return POINT{grid.left + scaled(2 + 52 * column + 25), grid.top + scaled(26 + 25 * row + 12)};
+}
+
+int screenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int scaled(int pixels) { return scalePixels(pixels, screenDpi()); }
+
+namespace {
+
+// A string or ordinal field of a dialog template: what follows it.
+const WORD* skipField(const WORD* p) {
+    if (*p == 0xFFFF)
+        return p + 2;
+    while (*p++ != 0) {
+    }
+    return p;
+}
+
+// The dialog base units of a font as the dialog manager computes them.
+SIZE baseUnits(HDC dc) {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, letters, 52, &extent);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    return SIZE{(extent.cx / 26 + 1) / 2, metrics.tmHeight};
+}
+
+// A control's text in the font: its single-line extent, or with a width to
+// wrap at, the wrapped extent.
+SIZE textExtent(HFONT font, const std::string& text, UINT format, int wrapWidth = 0) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r = {0, 0, wrapWidth, 0};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+std::string cutLine(int id, const std::string& text, const char* what, int needed, int has) {
+    return std::to_string(id) + " '" + text + "' needs " + std::to_string(needed) + " " + what +
+           ", has " + std::to_string(has) + "; ";
+}
+
+}  // namespace
+
+HFONT dialogFont(HWND dialog, int templateId) {
+    HMODULE program = LoadLibraryExA(setup().programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    E2E_CHECK_MSG(program, "cannot read the program's resources");
+    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));
+    const WORD* t = found ? static_cast<const WORD*>(LockResource(LoadResource(program, found))) : nullptr;
+    // An extended template with a font: version 1, signature 0xFFFF, DS_SETFONT.
+    E2E_CHECK_MSG(t && t[0] == 1 && t[1] == 0xFFFF && (t[6] & DS_SETFONT),
+                  "dialog template " + std::to_string(templateId) + " names no font");
+    const SIZE units = {static_cast<short>(t[11]), static_cast<short>(t[12])};
+    const WORD* p = skipField(skipField(t + 13));  // menu, class
+    p = skipField(p);                              // caption
+    const int points = p[0], weight = p[1], italic = LOBYTE(p[2]);
+    const HFONT font = CreateFontW(-MulDiv(points, screenDpi(), 72), 0, 0, 0, weight, italic, FALSE, FALSE,
+                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                   FF_DONTCARE, reinterpret_cast<const wchar_t*>(p + 3));
+    FreeLibrary(program);
+
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    const SIZE base = baseUnits(dc);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    const int width = MulDiv(units.cx, base.cx, 4), height = MulDiv(units.cy, base.cy, 8);
+    E2E_CHECK_MSG(std::abs(client.right - width) <= 1 && std::abs(client.bottom - height) <= 1,
+                  "dialog " + std::to_string(templateId) + " is " + std::to_string(client.right) + "x" +
+                      std::to_string(client.bottom) + ", its font's dialog units make " +
+                      std::to_string(width) + "x" + std::to_string(height));
+    return font;
+}
+
+std::string cutTexts(HWND dialog, HFONT font) {
+    std::string cut;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    int zero = 0;
+    GetCharWidth32A(dc, '0', '0', &zero);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        const std::string text = windowText(control);
+        if (!IsWindowVisible(control) || text.empty())
+            continue;
+        char cls[32] = {};
+        GetClassNameA(control, cls, sizeof cls);
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        const int id = GetDlgCtrlID(control);
+        RECT client = {};
+        GetClientRect(control, &client);
+        if (lstrcmpiA(cls, "Button") == 0) {
+            // Room the button itself takes from the text: its raised edges, a
+            // check box with half a digit's gap, or a group box's insets.
+            int frame = 0;
+            switch (style & BS_TYPEMASK) {
+            case BS_PUSHBUTTON:
+            case BS_DEFPUSHBUTTON: frame = 4 * GetSystemMetrics(SM_CXEDGE); break;
+            case BS_GROUPBOX: frame = 14; break;
+            default: frame = MulDiv(12, screenDpi(), 96) + 1 + zero / 2; break;
+            }
+            const int needed = textExtent(font, text, DT_SINGLELINE).cx + frame;
+            if (needed > client.right)
+                cut += cutLine(id, text, "px wide", needed, client.right);
+        } else if (lstrcmpiA(cls, "Static") == 0) {
+            const LONG type = style & SS_TYPEMASK;
+            if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP &&
+                type != SS_SIMPLE)
+                continue;
+            const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+            if ((style & SS_CENTERIMAGE) || type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) {
+                const int needed = textExtent(font, text, DT_SINGLELINE | DT_EXPANDTABS | prefix).cx;
+                if (needed > client.right)
+                    cut += cutLine(id, text, "px wide", needed, client.right);
+            } else {
+                const SIZE wrapped =
+                    textExtent(font, text, DT_WORDBREAK | DT_EXPANDTABS | prefix, client.right);
+                if (wrapped.cy > client.bottom)
+                    cut += cutLine(id, text, "px high", wrapped.cy, client.bottom);
+                if (wrapped.cx > client.right)
+                    cut += cutLine(id, text, "px wide", wrapped.cx, client.right);
+            }
+        } else if (lstrcmpiA(cls, "Edit") == 0 && (style & ES_READONLY)) {
+            const LRESULT margins = SendMessageA(control, EM_GETMARGINS, 0, 0);
+            const int needed = textExtent(font, text, DT_SINGLELINE | DT_NOPREFIX).cx + LOWORD(margins) +
+                               HIWORD(margins);
+            if (needed > client.right)
+                cut += cutLine(id, text, "px wide", needed, client.right);
+        }
+    }
+    return cut;
+}
+
+std::string cutHeadings(HWND list, HFONT font) {
+    std::string cut;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < columns; ++i) {
+        const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+        HDITEMA item = {};
+        item.mask = HDI_TEXT;
+        item.cchTextMax = kRemoteTextSize;
+        const std::string text = remoteText(header, HDM_GETITEMA, i, item, &HDITEMA::pszText, "");
+        if (width == 0)
+            continue;
+        // The header draws its text three edges in from each side of an item
+        // and ends it in "..." when that is too little.
+        const int needed = textExtent(font, text, DT_SINGLELINE | DT_NOPREFIX).cx + 6 * GetSystemMetrics(SM_CXEDGE);
+        if (needed > width)
+            cut += cutLine(i, text, "px wide", needed, width);
+    }
+    return cut;
 }
 
 void prepare(Session& s, const char* name) {

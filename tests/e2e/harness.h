@@ -90,6 +90,8 @@ std::string driverPath();
 
 // Windows of a process with a given class, visible or not.
 std::vector<HWND> windowsOfClass(DWORD pid, const char* className);
+// The first visible one of them, or null.
+HWND visibleOfClass(DWORD pid, const char* className);
 // The dialog of a process holding a control with this id.
 HWND dialogWithItem(DWORD pid, int id, bool visibleOnly = true);
 
@@ -110,8 +112,9 @@ private:
     char* base_ = nullptr;
 };
 
-// The text of a tooltip's tool, read through memory in the owning process.
+// The text of a tooltip's tool, read and replaced through memory in the owning process.
 std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId);
+void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string& text);
 
 // A report-view list: its rows, a cell's text, one column's cells joined by
 // "|", selecting exactly the given rows, and the middle of a row on screen.
@@ -141,7 +144,8 @@ void typeText(const char* ascii);
 void typeInto(HWND edit, const char* ascii);
 
 // With E2E_SHOTS set to a folder, saves a picture of the screen around the
-// window there as NAME.png; otherwise does nothing.
+// window there as NAME.png (NAME-144.png on a screen at 144 DPI); otherwise
+// does nothing.
 void screenshot(const char* name, HWND window);
 
 // The bytes of the notify.mp3 the release ships, which the runner makes
@@ -228,8 +232,27 @@ bool above(HWND upper, HWND lower);
 HWND mciWindowOf(HWND clock);
 bool soundPlaying(HWND mci);
 
-// The middle of a day cell of the calendar: 52 x 25 pixels below a 26-pixel header.
+// The middle of a day cell of the calendar: 52 x 25 pixels below a 26-pixel
+// header at 96 DPI, scaled to the screen.
 POINT dayCell(HWND calendar, int row, int column);
+
+// The screen's DPI as the driver, itself DPI aware, reads it, and a 96-DPI
+// pixel size at that DPI.
+int screenDpi();
+int scaled(int pixels);
+
+// The font the dialog manager gave a dialog of the program (and its
+// controls): made here from the dialog template in the program's resources,
+// at the screen's DPI. A font cannot be borrowed from another process, but
+// the same template in the same prefix makes the same font; the dialog's own
+// size is checked against the font's dialog units to prove it.
+HFONT dialogFont(HWND dialog, int templateId);
+// What is cut in a dialog drawn with font: one line per button, label or
+// read-only field whose text does not fit its client area (multi-line labels:
+// the wrapped height against the client height); "" when everything fits.
+std::string cutTexts(HWND dialog, HFONT font);
+// The same for the headings of a report list's open columns.
+std::string cutHeadings(HWND list, HFONT font);
 
 // The scenario's own run of the program.
 struct Session {

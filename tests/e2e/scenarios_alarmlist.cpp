@@ -167,6 +167,13 @@ E2E_SCENARIO(list_export_import_and_cleanup) {
     chooseFile(run.pid(), run.list, 1036, run.folder + "\\short.bin");
     E2E_CHECK(answer(run.pid()) == "文件大小不正确。");
     E2E_CHECK(rowCount(run.view) == 3);
+    // More than a table holds, though well formed: read only in part, its
+    // length still tells the capacity message from the size message.
+    const std::string tooMany = std::string("\x97\0\0\0", 4) + std::string(151 * 848, 'x');
+    E2E_CHECK(writeBytes(run.folder + "\\big.bin", tooMany));
+    chooseFile(run.pid(), run.list, 1036, run.folder + "\\big.bin");
+    E2E_CHECK(answer(run.pid()) == "无法导入，达到最大闹钟限制。");
+    E2E_CHECK(rowCount(run.view) == 3);
 
     // A good file comes in without a word.
     chooseFile(run.pid(), run.list, 1036, file);

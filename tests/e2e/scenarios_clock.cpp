@@ -97,6 +97,29 @@ E2E_SCENARIO(tooltip_shows_lunar_date) {
         PostMessageA(run.clock, WM_CLOSE, 0, 0);
         E2E_CHECK(run.program.waitExit(10000));
     }
+
+    // The tooltip is handed a text only when it reads differently: one put
+    // there from outside stays while the date is the same, and gives way to
+    // the new date at midnight.
+    Session late;
+    startWith(late, "tooltip_midnight", defaultSettings(), "2020-02-03 23:59:48");
+    HWND tip = nullptr;
+    E2E_CHECK(waitFor(
+        [&] {
+            auto tips = windowsOfClass(late.program.pid(), "tooltips_class32");
+            tip = tips.empty() ? nullptr : tips[0];
+            return tip && tooltipText(tip, late.clock, 0).rfind("2020年2月3日 ", 0) == 0;
+        },
+        3000));
+    setTooltipText(tip, late.clock, 0, "stale");
+    sleepMs(2500);
+    E2E_CHECK(itemText(late.clock, 1000).rfind("23:59:5", 0) == 0);
+    E2E_CHECK_MSG(tooltipText(tip, late.clock, 0) == "stale", "the tooltip was set again within the day");
+    std::string next;
+    E2E_CHECK_MSG(waitFor([&] { return (next = tooltipText(tip, late.clock, 0)) ==
+                                       "2020年2月4日 庚子(鼠)年正月十一 立春 星期二"; },
+                          12000),
+                  "after midnight the tooltip reads '" + next + "'");
 }
 
 E2E_SCENARIO(transparency_and_hover) {

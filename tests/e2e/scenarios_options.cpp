@@ -177,13 +177,6 @@ int recentCount(HWND combo) {
     return n;
 }
 
-HWND visibleOfClass(DWORD pid, const char* className) {
-    for (HWND h : windowsOfClass(pid, className))
-        if (IsWindowVisible(h))
-            return h;
-    return nullptr;
-}
-
 }  // namespace
 
 E2E_SCENARIO(options_font_picker) {
@@ -223,7 +216,7 @@ E2E_SCENARIO(options_font_picker) {
     SendMessageA(combo, CB_SETCURSEL, 2, 0);
     E2E_CHECK(waitFor([&] { return (preview = visibleOfClass(pid, "ZentarFontPreview")) != nullptr; }, 1500));
     GetWindowRect(preview, &shown);
-    E2E_CHECK(shown.left == list.right + 5 && shown.top > box.bottom && shown.top < list.bottom);
+    E2E_CHECK(shown.left == list.right + scaled(5) && shown.top > box.bottom && shown.top < list.bottom);
     screenshot("options-fontlist", d);
     sleepMs(1500);
     close();

@@ -4,34 +4,82 @@
 
 namespace {
 
+const GridGeometry g = gridGeometry(96);
+
 // The pixel point in the middle of cell (row, column).
-int cellX(int column) { return kCellLeft + column * kCellWidth + kCellWidth / 2; }
-int cellY(int row) { return kCellTop + row * kCellHeight + kCellHeight / 2; }
+int cellX(int column) { return g.cellLeft + column * g.cellWidth + g.cellWidth / 2; }
+int cellY(int row) { return g.cellTop + row * g.cellHeight + g.cellHeight / 2; }
+int hit(uint16_t year, uint16_t month, int x, int y) { return hitTestDay(year, month, x, y, g); }
 
 TEST(CalendarHitTest, EachCellAnswersForItsDayAcrossItsWholeBox) {
     // February 2009 begins on a Sunday and fills exactly four rows; May 2009
     // begins on a Friday and needs the sixth.
-    EXPECT_EQ(hitTestDay(2009, 2, cellX(0), cellY(0)), 1);
-    EXPECT_EQ(hitTestDay(2009, 2, cellX(6), cellY(3)), 28);
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(5), cellY(0)), 1);
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(6), cellY(0)), 2);
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(0), cellY(5)), 31);
-    EXPECT_EQ(hitTestDay(2009, 5, 0, kCellTop + kCellHeight), 3);
-    EXPECT_EQ(hitTestDay(2009, 5, kCellWidth - 1, kCellTop + 2 * kCellHeight - 1), 3);
-    EXPECT_EQ(hitTestDay(2009, 5, kCellWidth, kCellTop + kCellHeight), 4);
+    EXPECT_EQ(hit(2009, 2, cellX(0), cellY(0)), 1);
+    EXPECT_EQ(hit(2009, 2, cellX(6), cellY(3)), 28);
+    EXPECT_EQ(hit(2009, 5, cellX(5), cellY(0)), 1);
+    EXPECT_EQ(hit(2009, 5, cellX(6), cellY(0)), 2);
+    EXPECT_EQ(hit(2009, 5, cellX(0), cellY(5)), 31);
+    EXPECT_EQ(hit(2009, 5, 0, g.cellTop + g.cellHeight), 3);
+    EXPECT_EQ(hit(2009, 5, g.cellWidth - 1, g.cellTop + 2 * g.cellHeight - 1), 3);
+    EXPECT_EQ(hit(2009, 5, g.cellWidth, g.cellTop + g.cellHeight), 4);
 }
 
 TEST(CalendarHitTest, HeaderEmptyCellsAndPointsBesideTheGridSelectNothing) {
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(5), kHeaderBottom), 0);
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(5), kCellTop - 1), 0);
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(4), cellY(0)), 0);  // before day 1
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(1), cellY(5)), 0);  // after day 31
-    EXPECT_EQ(hitTestDay(2009, 2, cellX(0), cellY(4)), 0);
+    EXPECT_EQ(hit(2009, 5, cellX(5), g.headerBottom), 0);
+    EXPECT_EQ(hit(2009, 5, cellX(5), g.cellTop - 1), 0);
+    EXPECT_EQ(hit(2009, 5, cellX(4), cellY(0)), 0);  // before day 1
+    EXPECT_EQ(hit(2009, 5, cellX(1), cellY(5)), 0);  // after day 31
+    EXPECT_EQ(hit(2009, 2, cellX(0), cellY(4)), 0);
     // Beside the seven columns a point would otherwise run on into the next row.
-    EXPECT_EQ(hitTestDay(2009, 5, -1, cellY(1)), 0);
-    EXPECT_EQ(hitTestDay(2009, 5, kGridColumns * kCellWidth, cellY(1)), 0);
-    EXPECT_EQ(hitTestDay(2009, 5, kGridColumns * kCellWidth + 10, cellY(0)), 0);
-    EXPECT_EQ(hitTestDay(2009, 5, cellX(0), kCellTop + kGridRows * kCellHeight), 0);
+    EXPECT_EQ(hit(2009, 5, -1, cellY(1)), 0);
+    EXPECT_EQ(hit(2009, 5, kGridColumns * g.cellWidth, cellY(1)), 0);
+    EXPECT_EQ(hit(2009, 5, kGridColumns * g.cellWidth + 10, cellY(0)), 0);
+    EXPECT_EQ(hit(2009, 5, cellX(0), g.cellTop + kGridRows * g.cellHeight), 0);
+}
+
+TEST(CalendarHitTest, GeometryScalesWithTheScreenAndTheHitTestFollowsIt) {
+    const GridGeometry big = gridGeometry(144);
+    EXPECT_EQ(g.cellWidth, 52);
+    EXPECT_EQ(g.cellHeight, 25);
+    EXPECT_EQ(g.fontHeight, 14);
+    EXPECT_EQ(big.cellWidth, 78);
+    EXPECT_EQ(big.cellHeight, 38);  // 37.5
+    EXPECT_EQ(big.cellLeft, 3);
+    EXPECT_EQ(big.cellTop, 39);
+    EXPECT_EQ(big.headerBottom, 32);  // 31.5
+    EXPECT_EQ(big.fillLeft, -2);
+    EXPECT_EQ(big.fillRight, 74);     // 73.5
+    EXPECT_EQ(big.fontHeight, 21);
+    // One point, two screens: row 3, column 2 at 96 DPI (19 May 2009) is
+    // row 1, column 1 at 144 (4 May); the last row ends where the grid does.
+    EXPECT_EQ(hitTestDay(2009, 5, 114, 106, g), 19);
+    EXPECT_EQ(hitTestDay(2009, 5, 114, 106, big), 4);
+    EXPECT_EQ(hitTestDay(2009, 5, 10, big.cellTop + 6 * big.cellHeight - 1, big), 31);
+    EXPECT_EQ(hitTestDay(2009, 5, 10, big.cellTop + 6 * big.cellHeight, big), 0);
+    EXPECT_EQ(hitTestDay(2009, 5, 7 * big.cellWidth - 1, big.cellTop, big), 2);
+}
+
+TEST(CalendarHitTest, AGridLargerThanItsFrameShrinksToIt) {
+    // A frame with room for the scaled grid keeps it: 182 x 96 dialog units
+    // are 364 x 216 and 546 x 312 pixels with the test prefix's font.
+    EXPECT_EQ(gridGeometry(96, 364, 216).cellWidth, 52);
+    EXPECT_EQ(gridGeometry(96, 364, 216).cellHeight, 25);
+    EXPECT_EQ(gridGeometry(144, 546, 312).cellWidth, 78);
+    EXPECT_EQ(gridGeometry(144, 546, 312).cellHeight, 38);
+    // A narrower, shorter dialog font at 150 % (500 x 250): the columns and
+    // rows, the origins and the font shrink with the frame, and the last
+    // column's fill and the last row end inside it.
+    const GridGeometry fit = gridGeometry(144, 500, 250);
+    EXPECT_EQ(fit.cellWidth, 71);
+    EXPECT_EQ(fit.cellHeight, 35);
+    EXPECT_LE(fit.cellLeft + 6 * fit.cellWidth + fit.fillRight, 500);
+    EXPECT_LE(fit.cellTop + kGridRows * fit.cellHeight, 250);
+    EXPECT_GE(fit.cellLeft + kGridColumns * fit.cellWidth, 500 - 3);
+    EXPECT_GE(fit.cellTop + kGridRows * fit.cellHeight, 250 - 3);
+    EXPECT_LT(fit.fontHeight, gridGeometry(144).fontHeight);
+    EXPECT_EQ(hitTestDay(2009, 5, 500 - 4, fit.cellTop + 1, fit), 2);
+    // A vanishing frame cannot shrink the grid to nothing.
+    EXPECT_GT(gridGeometry(96, 0, 0).cellWidth, 0);
 }
 
 TEST(CalendarCell, LabelPrecedenceFestivalTermMonthDay) {
