@@ -36,6 +36,13 @@ GridGeometry gridGeometry(int dpi, int frameWidth, int frameHeight) {
     for (int* v : {&g.cellHeight, &g.cellTop, &g.headerTop, &g.headerBottom, &g.headerTextTop, &g.textTop})
         *v = scalePixels(*v, dpiY);
     g.fontHeight = scalePixels(g.fontHeight, std::min(dpiX, dpiY));
+    // The frame fixes the grid's rectangle: a dialog font with a taller line
+    // than the DPI suggests makes it taller, and the six rows still reach its
+    // bottom. What rounding leaves over goes above the first row.
+    if (frameHeight != INT_MAX && frameHeight > g.cellTop + kGridRows) {
+        g.cellHeight = (frameHeight - g.cellTop) / kGridRows;
+        g.cellTop = frameHeight - kGridRows * g.cellHeight;
+    }
     return g;
 }
 

@@ -27,9 +27,9 @@ struct GridGeometry {
     int fontHeight = 14;
 };
 GridGeometry gridGeometry(int dpi);
-// The same, shrunk where the grid's frame (in pixels) is smaller than the
-// scaled grid: with a dialog font narrower or shorter than the DPI, the last
-// column and row still show whole.
+// The same within the grid's frame (in pixels): shrunk where the frame is
+// smaller than the scaled grid, so that the last column and row still show
+// whole, and with rows that end at the frame's bottom edge.
 GridGeometry gridGeometry(int dpi, int frameWidth, int frameHeight);
 
 struct MonthGrid {

@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "calendar/calendartext.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -923,8 +925,12 @@ bool soundPlaying(HWND mci) {
 }
 
 POINT dayCell(HWND calendar, int row, int column) {
+    // Aimed with the program's own geometry; the pictures and the selected
+    // dates tell whether the grid really lies there.
     const RECT grid = rectOf(GetDlgItem(calendar, 1045));
-    return POINT{grid.left + scaled(2 + 52 * column + 25), grid.top + scaled(26 + 25 * row + 12)};
+    const GridGeometry g = gridGeometry(screenDpi(), grid.right - grid.left, grid.bottom - grid.top);
+    return POINT{grid.left + g.cellLeft + g.cellWidth * column + g.cellWidth / 2,
+                 grid.top + g.cellTop + g.cellHeight * row + g.cellHeight / 2};
 }
 
 int screenDpi() {

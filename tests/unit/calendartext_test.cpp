@@ -59,13 +59,17 @@ TEST(CalendarHitTest, GeometryScalesWithTheScreenAndTheHitTestFollowsIt) {
     EXPECT_EQ(hitTestDay(2009, 5, 7 * big.cellWidth - 1, big.cellTop, big), 2);
 }
 
-TEST(CalendarHitTest, AGridLargerThanItsFrameShrinksToIt) {
-    // A frame with room for the scaled grid keeps it: 182 x 96 dialog units
-    // are 364 x 216 and 546 x 312 pixels with the test prefix's font.
+TEST(CalendarHitTest, TheGridFillsItsFrame) {
+    // 182 x 96 dialog units are 364 x 216 and 546 x 312 pixels with the test
+    // prefix's font: the columns keep their scaled pitch, and the rows, whose
+    // font line is taller than 宋体's, stretch to the frame's bottom edge.
     EXPECT_EQ(gridGeometry(96, 364, 216).cellWidth, 52);
-    EXPECT_EQ(gridGeometry(96, 364, 216).cellHeight, 25);
     EXPECT_EQ(gridGeometry(144, 546, 312).cellWidth, 78);
-    EXPECT_EQ(gridGeometry(144, 546, 312).cellHeight, 38);
+    EXPECT_EQ(gridGeometry(96, 364, 216).cellHeight, 31);
+    EXPECT_EQ(gridGeometry(96, 364, 216).cellTop + 6 * 31, 216);
+    EXPECT_EQ(gridGeometry(144, 546, 312).cellHeight, 45);
+    EXPECT_EQ(gridGeometry(144, 546, 312).cellTop + 6 * 45, 312);
+    EXPECT_EQ(hitTestDay(2009, 5, 10, 215, gridGeometry(96, 364, 216)), 31);
     // A narrower, shorter dialog font at 150 % (500 x 250): the columns and
     // rows, the origins and the font shrink with the frame, and the last
     // column's fill and the last row end inside it.
