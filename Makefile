@@ -67,7 +67,8 @@ bench: deps
 # Pictures of every window for the README, taken while the scenarios run.
 screenshot: win64
 	@bash scripts/screenshot.sh $(BUILD)/win64/Zentar.exe docs/clock.png
-	@E2E_SHOTS=docs bash scripts/e2e.sh $(BUILD)/win64 >/dev/null
+	@E2E_SHOTS=docs bash scripts/e2e.sh $(BUILD)/win64 >$(BUILD)/screenshot.log 2>&1 || \
+		{ grep -E 'FAIL|^ ' $(BUILD)/screenshot.log; exit 1; }
 
 # dist/Zentar-1.41.zip: the product, its chime (synthesised) and the Chinese guide.
 release: win32

@@ -314,6 +314,8 @@ void killStrayClocks() {
     }
 }
 
+const char kBackdropClass[] = "ZentarE2EBackdrop";
+
 // A desktop-blue window at the bottom of the stacking order, so that
 // screenshots show the program's windows as on a desktop (Xvfb's root is black).
 DWORD WINAPI backdropThread(void*) {
@@ -321,7 +323,7 @@ DWORD WINAPI backdropThread(void*) {
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hbrBackground = CreateSolidBrush(RGB(0x3a, 0x6e, 0xa5));
-    wc.lpszClassName = "ZentarE2EBackdrop";
+    wc.lpszClassName = kBackdropClass;
     RegisterClassA(&wc);
     HWND h = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, "", WS_POPUP, 0, 0,
                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
@@ -399,6 +401,16 @@ bool above(HWND upper, HWND lower) {
         if (h == lower)
             return true;
     return false;
+}
+
+bool atBottom(HWND window) {
+    for (HWND h = GetWindow(window, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(h, cls, sizeof cls);
+        if (std::strcmp(cls, kBackdropClass) != 0)
+            return false;
+    }
+    return true;
 }
 
 int runScenarios(int argc, char** argv) {

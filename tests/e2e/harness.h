@@ -227,6 +227,8 @@ private:
 };
 // Whether upper lies above lower in the stacking order.
 bool above(HWND upper, HWND lower);
+// Whether nothing lies below the window but the screenshots' backdrop.
+bool atBottom(HWND window);
 
 // The MCI window of the clock that plays the alarm sounds, and whether it plays.
 HWND mciWindowOf(HWND clock);

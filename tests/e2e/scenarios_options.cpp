@@ -61,7 +61,7 @@ bool stackedAs(HWND clock, const OtherWindows& other, int zOrder) {
     if (zOrder == 0)
         return topmost && above(clock, other.topmost);
     return !topmost && above(other.topmost, clock) &&
-           (zOrder == 1 ? above(other.ordinary, clock) && !GetWindow(clock, GW_HWNDNEXT) : above(clock, other.ordinary));
+           (zOrder == 1 ? above(other.ordinary, clock) && atBottom(clock) : above(clock, other.ordinary));
 }
 
 // Chooses a stacking radio, presses OK and waits for the clock to take it.
