@@ -79,11 +79,6 @@ private:
     LunarDate days_[kDaySlots];
 };
 
-// The used part of the table, whatever alarmCount holds.
-int tableCount(const AlarmTable& table) {
-    return table.alarmCount < 0 ? 0 : table.alarmCount > kMaxAlarms ? kMaxAlarms : table.alarmCount;
-}
-
 // What one alarm does in this second, decided before anything runs.
 struct PlannedAlarm {
     AlarmRecord alarm;
@@ -106,7 +101,7 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
     Pick picks[kMaxAlarms];
     int picked = 0;
     SecondView view(now);
-    const int count = tableCount(table);
+    const int count = usedAlarms(table);
     for (int i = 0; i < count; ++i) {
         const AlarmRecord& alarm = table.alarms[i];
         // A minute outside 0..59 matches no moment at all.
@@ -211,7 +206,7 @@ void ClockTick::reportMissed(int64_t lastSeen, const LocalTime& now) {
         std::string line;
     };
     std::vector<Missed> missed;
-    const int count = tableCount(table_);
+    const int count = usedAlarms(table_);
     for (int i = 0; i < count; ++i) {
         const AlarmRecord& alarm = table_.alarms[i];
         const FieldText<sizeof alarm.text> text(alarm.text);

@@ -145,8 +145,8 @@ void switchCalendar(uint32_t& monthMask, uint32_t& dayMask, bool lunar, const Pr
             return;
         }
     }
-    const int days = timeListSize(TimeList::Days, lunar);
-    dayMask &= days >= 32 ? ~uint32_t{0} : (uint32_t{1} << days) - 1;
+    // 30 or 31 entries.
+    dayMask &= (uint32_t{1} << timeListSize(TimeList::Days, lunar)) - 1;
 }
 
 std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now) {

@@ -15,11 +15,6 @@ int32_t readCount(const uint8_t* p) {
     return n;
 }
 
-int usedAlarms(const AlarmTable& table) {
-    if (table.alarmCount < 0) return 0;
-    return table.alarmCount > kMaxAlarms ? kMaxAlarms : table.alarmCount;
-}
-
 }  // namespace
 
 std::string exportBytes(const AlarmTable& table) {

@@ -92,11 +92,6 @@ std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord
             nextRingCell(r, now)};
 }
 
-int usedAlarms(const AlarmTable& table) {
-    if (table.alarmCount < 0) return 0;
-    return table.alarmCount > kMaxAlarms ? kMaxAlarms : table.alarmCount;
-}
-
 bool removeAlarmAt(AlarmTable& table, int index) {
     const int used = usedAlarms(table);
     if (index < 0 || index >= used) return false;

@@ -31,9 +31,6 @@ std::string nextRingCell(const AlarmRecord& r, const LocalTime& now);
 constexpr int kNextRingColumn = kListColumns - 1;
 std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now);
 
-// The used part of the table, whatever alarmCount holds.
-int usedAlarms(const AlarmTable& table);
-
 // Removes one record; those behind it move down and keep their order.
 // Returns false for an index outside the table.
 bool removeAlarmAt(AlarmTable& table, int index);

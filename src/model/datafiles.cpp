@@ -62,10 +62,7 @@ std::string parseMemoFile(const uint8_t* data, size_t size) {
 }
 
 std::string serializeDataFile(const ClockSettings& settings, const AlarmTable& table) {
-    int32_t used = table.alarmCount;
-    if (used < 0) used = 0;
-    if (used > kMaxAlarms) used = kMaxAlarms;
-
+    const int32_t used = usedAlarms(table);
     int32_t kept = 0;
     for (int32_t i = 0; i < used; ++i)
         if (table.alarms[i].temporary == 0) ++kept;

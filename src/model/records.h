@@ -58,6 +58,11 @@ struct AlarmTable {
     int32_t alarmCount;
 };
 
+// The used part of the table, whatever alarmCount holds.
+inline int usedAlarms(const AlarmTable& table) {
+    return table.alarmCount < 0 ? 0 : table.alarmCount > kMaxAlarms ? kMaxAlarms : table.alarmCount;
+}
+
 static_assert(std::is_trivially_copyable<ClockSettings>::value, "raw image");
 static_assert(std::is_trivially_copyable<AlarmRecord>::value, "raw image");
 static_assert(sizeof(ClockSettings) == 732, "ClockSettings is a file format");
