@@ -296,3 +296,25 @@ TEST(LunarSweep, EveryDayKeepsTheInvariants) {
         EXPECT_EQ(festivalDays[y], expected) << y;
     }
 }
+
+// A digest of everything the calendar says about each day of 1901..2050, taken
+// before the tables grew: later table changes must leave these years alone.
+TEST(LunarPinned, OutputOf1901To2050IsUnchanged) {
+    uint64_t digest = 14695981039346656037u;  // FNV-1a over one text line per day
+    const auto add = [&](const std::string& s) {
+        for (unsigned char c : s) digest = (digest ^ c) * 1099511628211u;
+    };
+    for (uint16_t y = 1901; y <= 2050; ++y)
+        for (uint16_t m = 1; m <= 12; ++m)
+            for (uint16_t d = 1; d <= daysInMonth(y, m); ++d) {
+                Lunar l{};
+                LunarDate date{};
+                const int term = solarToLunar(y, m, d, l.y, l.m, l.d);
+                lunarDateOf(y, m, d, date);
+                const Ganzhi g = ganzhi(y, m, d);
+                add(std::to_string(l.y) + '/' + std::to_string(l.m) + '/' + std::to_string(l.d) +
+                    (date.leap ? "L" : "") + std::to_string(date.monthDays) + ' ' + std::to_string(term) + ' ' +
+                    festivalOf(y, m, d) + ' ' + g.year + g.month + g.day + '\n');
+            }
+    EXPECT_EQ(digest, 11800682560681484311u);
+}
