@@ -29,7 +29,7 @@ constexpr int32_t dayNumber(int32_t y, int32_t m, int32_t d) {
 }
 
 constexpr int32_t kEpoch = dayNumber(1901, 1, 1);
-static_assert(dayNumber(2050, 12, 31) - kEpoch == lunar::kLastOffset, "last supported offset");
+static_assert(dayNumber(2100, 12, 31) - kEpoch == lunar::kLastOffset, "last supported offset");
 static_assert(dayNumber(1901, 2, 19) - kEpoch == lunar::kFirstNewYearOffset, "first lunar new year");
 
 int32_t offsetOf(uint16_t y, uint16_t m, uint16_t d) { return dayNumber(y, m, d) - kEpoch; }
