@@ -98,7 +98,7 @@ LocalTime addSeconds(const LocalTime& t, int64_t seconds) {
 
 bool lunarDateAt(const LocalTime& t, LunarDate& out) {
     // Checked before narrowing: a far-off year must not wrap into the tables.
-    if (t.year < 1901 || t.year > 2050) return false;
+    if (t.year < kLunarFirstYear || t.year > kLunarLastYear) return false;
     return lunarDateOf(static_cast<uint16_t>(t.year), static_cast<uint16_t>(t.month),
                        static_cast<uint16_t>(t.day), out);
 }
@@ -229,7 +229,7 @@ bool firstLunarDayIn(const AlarmRecord& a, const Reach& r, int64_t lo, int64_t h
 // The same for a lunar alarm, within the lunar tables and, under a year
 // mask, one allowed Gregorian year after the other.
 bool firstLunarDay(const AlarmRecord& a, const Reach& r, int64_t fromDay, int64_t& found) {
-    const int64_t firstDay = daysFromCivil(1901, 1, 1), lastDay = daysFromCivil(2050, 12, 31);
+    const int64_t firstDay = daysFromCivil(kLunarFirstYear, 1, 1), lastDay = daysFromCivil(kLunarLastYear, 12, 31);
     const int64_t lo = fromDay > firstDay ? fromDay : firstDay;
     if (a.yearMask == 0) return firstLunarDayIn(a, r, lo, lastDay, found);
     for (uint32_t years = a.yearMask; years != 0; years &= years - 1) {

@@ -11,7 +11,7 @@
 // True at second 0 of a minute that matches every non-zero mask and the
 // alarm's minute. A year mask of 0 matches every year; any other matches only
 // the years 2009..2040 of its bits. A lunar alarm reads its month and day
-// masks on the lunar date of the day and is never due outside 1901..2050.
+// masks on the lunar date of the day and is never due outside 1901..2100.
 bool isDue(const LocalTime& t, const AlarmRecord& a);
 
 // The due test in parts, for callers that test many alarms on the same day
@@ -29,7 +29,7 @@ bool gregorianDateMatches(const LocalTime& t, const AlarmRecord& a);
 // 0; day bit n is lunar day n + 1, and 三十 (bit 29) takes 廿九 when the month
 // has only 29 days.
 bool lunarDateMatches(const LunarDate& day, const AlarmRecord& a);
-// The lunar date of the day of `t`; false outside 1901-01-01..2050-12-31.
+// The lunar date of the day of `t`; false outside 1901-01-01..2100-12-31.
 bool lunarDateAt(const LocalTime& t, LunarDate& out);
 
 // isDue with the lunar date supplied by `lunarOf`, a callable returning a

@@ -50,7 +50,7 @@ bool presetForDate(AlarmRecord& record, int year, int month, int day);
 void presetForQuickAlarm(AlarmRecord& record, int year, int month, int day, int hour, int minute,
                          const char* soundPath);
 
-// The lunar month and day masks of a Gregorian date of 1901..2050, for "this
+// The lunar month and day masks of a Gregorian date of 1901..2100, for "this
 // day every lunar year"; a day of a leap month gives the regular month. False
 // outside the lunar tables.
 bool lunarDateMasks(int year, int month, int day, uint32_t& monthMask, uint32_t& dayMask);

@@ -6,6 +6,7 @@
 
 #include "alarmui/AlarmEditDlg.h"
 #include "calendar/calendartext.h"
+#include "calendar/lunar.h"
 #include "model/records.h"
 #include "res/resource.h"
 #include "win/util.h"
@@ -14,8 +15,8 @@ namespace {
 
 // Sent by anyone who wants the description lines redrawn; both parameters are ignored.
 const UINT kRefreshInfoMessage = 0x7F4;
-const int kFirstYear = 1901;
-const int kLastYear = 2050;
+const int kFirstYear = kLunarFirstYear;
+const int kLastYear = kLunarLastYear;
 
 // A solid rectangle without a brush; leaves the background colour changed.
 void fillSolid(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
@@ -85,7 +86,7 @@ BOOL CCalendarDlg::OnInitDialog() {
 }
 
 void CCalendarDlg::ShowToday() {
-    // The boxes stop at 1901 and 2050; a clock outside them shows the nearest end.
+    // The boxes stop at 1901 and 2100; a clock outside them shows the nearest end.
     const int year = now.year < kFirstYear ? kFirstYear : now.year > kLastYear ? kLastYear : now.year;
     shownYear = static_cast<uint16_t>(year);
     shownMonth = static_cast<uint16_t>(now.month);

@@ -1,4 +1,4 @@
-// The perpetual calendar: one month of 1901..2050 as a grid of days with
+// The perpetual calendar: one month of 1901..2100 as a grid of days with
 // their lunar labels, and the selected day described in full. Modeless; one
 // instance, hidden on close.
 #pragma once

@@ -1,6 +1,5 @@
 #include "calendar/lunar.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "calendar/lunar_tables.h"
@@ -29,7 +28,7 @@ constexpr int32_t dayNumber(int32_t y, int32_t m, int32_t d) {
 }
 
 constexpr int32_t kEpoch = dayNumber(1901, 1, 1);
-static_assert(dayNumber(2050, 12, 31) - kEpoch == lunar::kLastOffset, "last supported offset");
+static_assert(dayNumber(2100, 12, 31) - kEpoch == lunar::kLastOffset, "last supported offset");
 static_assert(dayNumber(1901, 2, 19) - kEpoch == lunar::kFirstNewYearOffset, "first lunar new year");
 
 int32_t offsetOf(uint16_t y, uint16_t m, uint16_t d) { return dayNumber(y, m, d) - kEpoch; }
@@ -96,12 +95,21 @@ bool lunarMonthAt(int32_t offset, LunarMonth& out) {
         return true;
     }
     const auto& starts = lunar::kLunarYearStart;
-    const int k = static_cast<int>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+    // Lunar years keep to the solar year on average, so this guess is at most
+    // one year off and two comparisons settle it.
+    int k = static_cast<int>(int64_t{offset - lunar::kFirstNewYearOffset} * 10000 / 3652422);
+    if (k > lunar::kYears - 1) k = lunar::kYears - 1;
+    while (starts[k] > offset) --k;
+    while (starts[k + 1] <= offset) ++k;
     // The last month takes whatever remains; the year starts guarantee it fits.
-    LunarMonth m = monthOfIndex(k, 0, starts[k]);
-    for (int i = 1; i < monthsOfIndex(k) && offset - m.first >= m.days; ++i)
-        m = monthOfIndex(k, i, m.first + m.days);
-    out = m;
+    const uint16_t bits = lunar::kLunarMonthBits[k];
+    const int months = monthsOfIndex(k);
+    int32_t first = starts[k];
+    int i = 0;
+    for (int32_t len = bits & 0x8000 ? 30 : 29; i + 1 < months && offset - first >= len;
+         len = (bits >> (15 - i)) & 1 ? 30 : 29)
+        first += len, ++i;
+    out = monthOfIndex(k, i, first);
     return true;
 }
 

@@ -1,4 +1,4 @@
-// The Chinese lunisolar calendar for Gregorian 1901-01-01..2050-12-31.
+// The Chinese lunisolar calendar for Gregorian 1901-01-01..2100-12-31.
 //
 // Pure functions over constant tables: no state, no allocation. Every name
 // comes out as GBK text, NUL-terminated, in a buffer the caller provides.
@@ -13,7 +13,11 @@ constexpr int kLunarNameSize = 5;       // one stem-branch pair, month, day or t
 constexpr int kFestivalNameSize = 12;
 constexpr int kYearAnimalNameSize = 9;  // e.g. 庚子(鼠)
 
-// True exactly for real dates from 1901-01-01 to 2050-12-31.
+// The Gregorian years the tables cover.
+constexpr int kLunarFirstYear = 1901;
+constexpr int kLunarLastYear = 2100;
+
+// True exactly for real dates from 1901-01-01 to 2100-12-31.
 bool isSupportedDate(uint16_t y, uint16_t m, uint16_t d);
 
 // Signed number of days from date 2 to date 1 (proleptic Gregorian). Days past
@@ -36,9 +40,9 @@ struct LunarMonth {
 };
 
 // The lunar month holding the day `offset` days after 1901-01-01; false for
-// an offset outside 1901-01-01..2050-12-31.
+// an offset outside 1901-01-01..2100-12-31.
 bool lunarMonthAt(int32_t offset, LunarMonth& out);
-// Steps to the month after; false when that one would begin after 2050-12-31.
+// Steps to the month after; false when that one would begin after 2100-12-31.
 bool nextLunarMonth(LunarMonth& m);
 
 // The lunar date of a Gregorian day, with what a day number alone does not
@@ -82,7 +86,7 @@ int leapMonthOf(uint16_t lunarYear);
 // follows it (0 if none). 0 for a month the tables do not hold.
 uint32_t lunarMonthLengths(uint16_t lunarYear, uint16_t lunarMonth);
 
-// Days in the lunar year (353..355 or 383..385); 0 outside 1901..2050.
+// Days in the lunar year (353..355 or 383..385); 0 outside 1901..2100.
 uint16_t lunarYearDays(uint16_t lunarYear);
 
 // Stem, branch and animal of any year, e.g. 2020 -> 庚子(鼠); kYearAnimalNameSize bytes.

@@ -1,18 +1,20 @@
 // Constant tables of the lunisolar calendar, used by lunar.cpp. Lunar and
-// solar-term data cover 1901..2050.
+// solar-term data cover 1901..2100.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "calendar/lunar.h"
+
 namespace lunar {
 
-constexpr int kFirstYear = 1901;
-constexpr int kLastYear = 2050;
+constexpr int kFirstYear = kLunarFirstYear;
+constexpr int kLastYear = kLunarLastYear;
 constexpr int kYears = kLastYear - kFirstYear + 1;
 
-// Offset (days after 1901-01-01) of 2050-12-31, the last supported day.
-constexpr int32_t kLastOffset = 54786;
+// Offset (days after 1901-01-01) of 2100-12-31, the last supported day.
+constexpr int32_t kLastOffset = 73048;
 // Offset of lunar 1901-01-01 (1901-02-19); the days before it belong to the
 // 11th (29 days) and 12th (30 days) months of lunar 1900.
 constexpr int32_t kFirstNewYearOffset = 49;
@@ -28,7 +30,7 @@ extern const uint8_t kLeapMonthNibbles[kYears / 2];
 // Per Gregorian month: the first term falls on day 15 - high nibble, the second
 // on day 15 + low nibble (CST civil days).
 extern const uint8_t kSolarTermDays[kYears * 12];
-// Offset of each lunar new year 1901..2051, derived from the two tables above
+// Offset of each lunar new year 1901..2101, derived from the two tables above
 // at compile time.
 extern const std::array<int32_t, kYears + 1> kLunarYearStart;
 

@@ -10,5 +10,5 @@
 std::string formatClockText(const ClockSettings& settings, const LocalTime& time);
 
 // The clock's tooltip: the date, its lunar date and solar term, the weekday.
-// Outside the lunar tables (1901..2050) only the date and the weekday.
+// Outside the lunar tables (1901..2100) only the date and the weekday.
 std::string tooltipText(const LocalTime& time);

@@ -70,7 +70,7 @@ E2E_SCENARIO(calendar_shows_and_browses) {
     HWND cal = run.calendar;
     CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
     E2E_CHECK(selection(cal, kYearBox) == 2020 - 1901 && selection(cal, kMonthBox) == 0);
-    E2E_CHECK(SendMessageA(GetDlgItem(cal, kYearBox), CB_GETCOUNT, 0, 0) == 150);
+    E2E_CHECK(SendMessageA(GetDlgItem(cal, kYearBox), CB_GETCOUNT, 0, 0) == 200);
     E2E_CHECK(std::abs(centreOf(cal).x - screenWidth() / 2) <= 1);
     // Anyone may ask for the lines again with the private message.
     setText(cal, 1044, "stale");
@@ -111,6 +111,17 @@ E2E_SCENARIO(calendar_shows_and_browses) {
     PostMessageA(cal, WM_KEYDOWN, VK_RETURN, 0);
     CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
     E2E_CHECK(selection(cal, kYearBox) == 2020 - 1901 && selection(cal, kMonthBox) == 0);
+
+    // The box reaches 2100; its last day opens 腊月, and January 2051 follows on from 2050.
+    pick(cal, kYearBox, 2100 - 1901);
+    pick(cal, kMonthBox, 11);
+    CHECK_LINES(cal, "2100年12月31日 星期五 | 腊月初一 (庚申年 戊子月 丁未日)    | 庚申(猴)年");
+    screenshot("calendar-2100-12", cal);
+    pick(cal, kYearBox, 2051 - 1901);
+    pick(cal, kMonthBox, 0);
+    CHECK_LINES(cal, "2051年1月31日 星期二 | 腊月十九 (庚午年 己丑月 丙辰日)    | 辛未(羊)年");
+    screenshot("calendar-2051-01", cal);
+    sleepMs(1500);
     E2E_CHECK(savedAlarms(run).empty());
 }
 

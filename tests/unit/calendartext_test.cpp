@@ -109,6 +109,7 @@ TEST(CalendarCell, LeapMonthsAndTheEndsOfTheTables) {
     EXPECT_FALSE(dayCell(2020, 5, 23).marked);
     EXPECT_EQ(dayCell(1901, 1, 1).text, " 1十一");
     EXPECT_GT(dayCell(2050, 12, 31).text.size(), 2u);
+    EXPECT_EQ(dayCell(2100, 12, 31).text, "31腊月");
 }
 
 TEST(CalendarSelection, DayIsClampedToTheNewMonthsLength) {

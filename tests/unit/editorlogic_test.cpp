@@ -183,7 +183,7 @@ TEST(EditorLunar, MasksOfTheClickedDayRingOnItEveryLunarYear) {
         ASSERT_TRUE(lunarDateMasks(c.y, c.m, c.d, month, day)) << c.y << c.m << c.d;
         EXPECT_EQ(month * 100 + day, c.month * 100 + c.day) << c.y << c.m << c.d;
     }
-    const int bad[][3] = {{2051, 1, 1}, {1900, 12, 31}, {2021, 2, 29}};
+    const int bad[][3] = {{2101, 1, 1}, {1900, 12, 31}, {2021, 2, 29}};
     for (const auto& b : bad) EXPECT_FALSE(lunarDateMasks(b[0], b[1], b[2], month, day)) << b[0];
 
     AlarmRecord r = emptyAlarm();

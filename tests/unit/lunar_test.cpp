@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,11 @@ TEST(LunarConversion, KnownDates) {
         {2033, 12, 22, {2033, 11, 1}, ""},  {2024, 9, 17, {2024, 8, 15}, "中秋"},
         {2026, 2, 17, {2026, 1, 1}, "新年"}, {2009, 5, 28, {2009, 5, 5}, "端午"},
         {2009, 6, 27, {2009, 5, 5}, "端午"},
+        // New moons 2057-09-29 00:00:40 and 2097-08-08 00:00:15 CST as computed (the
+        // second 23:59:57 on 08-07 in the cross-check); 2100-12-31 begins 腊月.
+        {2057, 9, 28, {2057, 8, 30}, ""},   {2057, 9, 29, {2057, 9, 1}, ""},
+        {2097, 8, 7, {2097, 6, 30}, ""},    {2097, 8, 8, {2097, 7, 1}, ""},
+        {2100, 12, 30, {2100, 11, 30}, ""}, {2100, 12, 31, {2100, 12, 1}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.y << '-' << c.m << '-' << c.d);
@@ -119,10 +125,12 @@ TEST(LunarConversion, StemBranchWeekdayAndTerms) {
     EXPECT_EQ(weekdayOf(1, 1, 1), 1);
 
     // Term days, including instants within a minute of midnight
-    // (2008 小满 just after 00:00, 2021 冬至 just before 24:00 CST) and 2050 白露.
+    // (2008 小满 just after 00:00, 2021 冬至 just before 24:00 CST), 2050 白露 and the
+    // nearest ones after it (2051 春分 23:58:42, 2084 春分 23:59:19, 芒种 00:02:32).
     const int terms[][4] = {{1901, 1, 6, 1},  {1901, 1, 21, 2}, {1901, 12, 22, 24}, {2020, 1, 20, 2},
                             {2020, 4, 19, 8}, {2020, 12, 21, 24}, {2008, 5, 21, 10}, {2021, 12, 21, 24},
-                            {2023, 4, 5, 7},  {2050, 9, 7, 17}};
+                            {2023, 4, 5, 7},  {2050, 9, 7, 17}, {2051, 3, 20, 6}, {2084, 3, 19, 6},
+                            {2084, 6, 5, 11}, {2100, 12, 22, 24}};
     for (const auto& t : terms) EXPECT_EQ(solarTermIndex(t[0], t[1], t[2]), t[3]) << t[0] << '-' << t[1];
 }
 
@@ -154,7 +162,7 @@ TEST(LunarNames, TextsAndBounds) {
 }
 
 TEST(LunarOutOfRange, SafeResults) {
-    const uint16_t bad[][3] = {{1900, 12, 31}, {2051, 1, 1},  {2020, 0, 1},  {2020, 13, 1},  {2020, 1, 0},
+    const uint16_t bad[][3] = {{1900, 12, 31}, {2101, 1, 1},  {2020, 0, 1},  {2020, 13, 1},  {2020, 1, 0},
                                {2020, 1, 32},  {2021, 2, 29}, {2020, 4, 31}, {0, 0, 0}, {65535, 65535, 65535}};
     for (const auto& b : bad) {
         SCOPED_TRACE(testing::Message() << b[0] << '-' << b[1] << '-' << b[2]);
@@ -172,7 +180,7 @@ TEST(LunarOutOfRange, SafeResults) {
         EXPECT_LE(weekdayOf(b[0], b[1], b[2]), 6);
     }
     EXPECT_TRUE(isSupportedDate(2020, 2, 29));
-    for (int32_t offset : {INT32_MIN, -1, 54787, INT32_MAX}) {
+    for (int32_t offset : {INT32_MIN, -1, 73049, INT32_MAX}) {
         Lunar l{9, 9, 9};
         dayOffsetToLunar(offset, l.y, l.m, l.d);
         EXPECT_EQ(l, (Lunar{0, 0, 0})) << offset;
@@ -181,9 +189,9 @@ TEST(LunarOutOfRange, SafeResults) {
     }
     EXPECT_EQ(lunarMonthLengths(1900, 11), 29u);
     EXPECT_EQ(lunarMonthLengths(1900, 12), 30u);
-    const uint16_t badMonths[][2] = {{1900, 10}, {1899, 1}, {2051, 1}, {2020, 0}, {2020, 13}, {65535, 65535}};
+    const uint16_t badMonths[][2] = {{1900, 10}, {1899, 1}, {2101, 1}, {2020, 0}, {2020, 13}, {65535, 65535}};
     for (const auto& b : badMonths) EXPECT_EQ(lunarMonthLengths(b[0], b[1]), 0u) << b[0] << '/' << b[1];
-    for (uint16_t y : {0, 1900, 2051, 65535}) {
+    for (uint16_t y : {0, 1900, 2101, 65535}) {
         EXPECT_EQ(leapMonthOf(y), 0);
         EXPECT_EQ(lunarYearDays(y), 0);
     }
@@ -205,14 +213,14 @@ TEST(LunarSweep, EveryDayKeepsTheInvariants) {
     const struct { uint16_t m, d; const char* name; } festivals[] = {
         {1, 1, "新年"}, {1, 15, "元宵"}, {5, 5, "端午"}, {7, 7, "七夕"},
         {8, 15, "中秋"}, {9, 9, "重阳"}, {12, 8, "腊八"}, {12, 24, "小年"}};
-    std::vector<int> festivalDays(2051, 0);
+    std::vector<int> festivalDays(2101, 0);
     Lunar p{1900, 11, 10};
     int cycY = -1, cycM = -1, cycD = -1, yearDays = 10, leaps = 0;
     bool inLeap = false;
     int32_t i = 0;
     LunarMonth walker{};
     ASSERT_TRUE(lunarMonthAt(0, walker));
-    for (uint16_t y = 1901; y <= 2050; ++y)
+    for (uint16_t y = 1901; y <= 2100; ++y)
         for (uint16_t m = 1; m <= 12; ++m) {
             std::vector<uint16_t> termDays;
             for (uint16_t d = 1; d <= daysInMonth(y, m); ++d, ++i) {
@@ -286,13 +294,87 @@ TEST(LunarSweep, EveryDayKeepsTheInvariants) {
             EXPECT_EQ(solarTermIndex(y, m, termDays[0]) * 10 + solarTermIndex(y, m, termDays[1]),
                       (2 * m - 1) * 10 + 2 * m) << y << '-' << m;
         }
-    ASSERT_EQ(i, 54787);
-    EXPECT_EQ(p, (Lunar{2050, 11, 18}));
+    ASSERT_EQ(i, 73049);
+    EXPECT_EQ(p, (Lunar{2100, 12, 1}));
     EXPECT_FALSE(nextLunarMonth(walker));
     // Each festival once a lunar year, twice when the leap month repeats its month.
-    for (uint16_t y = 1901; y <= 2049; ++y) {
+    for (uint16_t y = 1901; y <= 2099; ++y) {
         int expected = 8;
         for (const auto& fe : festivals) expected += fe.m == leapMonthOf(y) ? 1 : 0;
         EXPECT_EQ(festivalDays[y], expected) << y;
     }
+}
+
+namespace {
+#include "lunar_reference.inc"
+}  // namespace
+
+// The tables of 2051..2100 against the generator's output kept as dates: every
+// month's first day, number, leap flag and length, every term day, and the
+// festivals that hang on them.
+TEST(LunarReference, TablesOf2051To2100AreTheGenerators) {
+    struct Day { uint16_t y, m, d; };
+    const auto dayOf = [](int32_t ymd) {
+        return Day{static_cast<uint16_t>(ymd / 10000), static_cast<uint16_t>(ymd / 100 % 100),
+                   static_cast<uint16_t>(ymd % 100)};
+    };
+    const auto plus = [](Day t, int n) {
+        for (t.d += n; t.d > daysInMonth(t.y, t.m); t.m = t.m % 12 + 1, t.y += t.m == 1) t.d -= daysInMonth(t.y, t.m);
+        return t;
+    };
+    const size_t months = sizeof kReferenceMonthStarts / sizeof kReferenceMonthStarts[0] / 2;
+    int year = 2050, newYears = 0, eves = 0;
+    for (size_t k = 0; k + 1 < months; ++k) {
+        const Day a = dayOf(kReferenceMonthStarts[2 * k]), b = dayOf(kReferenceMonthStarts[2 * k + 2]);
+        const int label = kReferenceMonthStarts[2 * k + 1];
+        const int length = daysBetween(b.y, b.m, b.d, a.y, a.m, a.d);
+        year += label == 1;
+        SCOPED_TRACE(kReferenceMonthStarts[2 * k]);
+        LunarDate first{}, last{};
+        ASSERT_TRUE(lunarDateOf(a.y, a.m, a.d, first));
+        EXPECT_TRUE(first.year == year && first.month == std::abs(label) && first.day == 1 &&
+                    first.leap == (label < 0) && first.monthDays == length);
+        if (b.y > 2100) break;
+        const Day end = plus(a, length - 1);
+        ASSERT_TRUE(lunarDateOf(end.y, end.m, end.d, last));
+        EXPECT_TRUE(last.month == first.month && last.day == length && last.leap == first.leap);
+        const auto festivalOn = [&](int day) { const Day t = plus(a, day - 1); return festivalOf(t.y, t.m, t.d); };
+        if (label == 1) newYears += festivalOn(1) == "新年";
+        if (label == 5) {
+            EXPECT_EQ(festivalOn(5), "端午");
+        }
+        if (label == 8) {
+            EXPECT_EQ(festivalOn(15), "中秋");
+        }
+        // 除夕 is the last day of 腊月, the day before 新年, whether it is 廿九 or 三十.
+        if (label == 12) eves += kReferenceMonthStarts[2 * k + 3] == 1 && last.day == last.monthDays;
+    }
+    EXPECT_EQ(year, 2100);
+    EXPECT_EQ(newYears, 50);
+    EXPECT_EQ(eves, 49);
+    for (uint16_t y = 2051; y <= 2100; ++y)
+        for (int i = 0; i < 24; ++i)
+            EXPECT_EQ(solarTermIndex(y, i / 2 + 1, kReferenceTermDays[y - 2051][i]), i + 1) << y << ' ' << i;
+}
+
+// A digest of everything the calendar says about each day of 1901..2050, taken
+// before the tables grew: later table changes must leave these years alone.
+TEST(LunarPinned, OutputOf1901To2050IsUnchanged) {
+    uint64_t digest = 14695981039346656037u;  // FNV-1a over one text line per day
+    const auto add = [&](const std::string& s) {
+        for (unsigned char c : s) digest = (digest ^ c) * 1099511628211u;
+    };
+    for (uint16_t y = 1901; y <= 2050; ++y)
+        for (uint16_t m = 1; m <= 12; ++m)
+            for (uint16_t d = 1; d <= daysInMonth(y, m); ++d) {
+                Lunar l{};
+                LunarDate date{};
+                const int term = solarToLunar(y, m, d, l.y, l.m, l.d);
+                lunarDateOf(y, m, d, date);
+                const Ganzhi g = ganzhi(y, m, d);
+                add(std::to_string(l.y) + '/' + std::to_string(l.m) + '/' + std::to_string(l.d) +
+                    (date.leap ? "L" : "") + std::to_string(date.monthDays) + ' ' + std::to_string(term) + ' ' +
+                    festivalOf(y, m, d) + ' ' + g.year + g.month + g.day + '\n');
+            }
+    EXPECT_EQ(digest, 11800682560681484311u);
 }

@@ -345,7 +345,7 @@ AlarmRecord lunarAt(int hour, int minute, int month, int day) {
 
 // nextRing against the slow walk from `after` to `until`. With `final`,
 // nothing is due from `until` on (a year mask ends with 2040, the lunar
-// tables with 2050, the Gregorian calendar repeats after 400 years), so an
+// tables with 2100, the Gregorian calendar repeats after 400 years), so an
 // empty walk proves "never"; otherwise a ring past the walk must be a due
 // moment.
 testing::AssertionResult agrees(const AlarmRecord& a, const LocalTime& after, const LocalTime& until,
@@ -500,10 +500,12 @@ TEST(ScheduleNextRing, LunarRecordsAgreeWithTheWalk) {
     // 中秋 2027 is 15 September.
     ASSERT_TRUE(nextRing(lunarAt(9, 0, 8, 15), at(2027, 1, 1), next));
     EXPECT_EQ(show(next), show(at(2027, 9, 15, 9, 0)));
-    // The tables end with 2050: nothing after, and nothing before 1901.
+    // The tables end with 2100: nothing after, and nothing before 1901.
     AlarmRecord firsts = lunarAt(9, 0, 0, 1);
-    EXPECT_FALSE(nextRing(firsts, at(2050, 12, 31, 9), next));
-    EXPECT_TRUE(agrees(firsts, at(2050, 12, 1), at(2051, 1, 1), true));
+    ASSERT_TRUE(nextRing(firsts, at(2100, 12, 30, 9), next));
+    EXPECT_EQ(show(next), show(at(2100, 12, 31, 9, 0)));  // 腊月初一, the last supported day
+    EXPECT_FALSE(nextRing(firsts, at(2100, 12, 31, 9), next));
+    EXPECT_TRUE(agrees(firsts, at(2100, 12, 1), at(2101, 1, 1), true));
     ASSERT_TRUE(nextRing(firsts, at(1850, 1, 1), next));
     EXPECT_EQ(show(next), show(at(1901, 1, 20, 9, 0)));  // 1901-01-01 is lunar 11/11
     // A year mask holds a lunar date up to its year's first and last day.
@@ -522,8 +524,8 @@ TEST(ScheduleNextRing, LunarRecordsAgreeWithTheWalk) {
     int rings = 0;
     for (int round = 0; round < 1000; ++round) {
         AlarmRecord a = randomAlarm(r, kCalendarLunar);
-        const LocalTime after = r.moment(r.below(3) ? 2008 : 2042, r.below(3) ? 32 : 10);
-        LocalTime until = at(2051, 1, 1);
+        const LocalTime after = r.moment(r.below(3) ? 2008 : 2092, r.below(3) ? 32 : 10);
+        LocalTime until = at(2101, 1, 1);
         addYearsAround(r, a, after, until);
         ASSERT_TRUE(agrees(a, after, until, true)) << round;  // the tables end too
         rings += nextRing(a, after, next);
@@ -537,11 +539,11 @@ TEST(ScheduleNextRing, LunarRecordsAgreeWithTheWalk) {
 TEST(ScheduleLunarDue, FestivalsLastDaysAndFirstsOverEveryDay) {
     const AlarmRecord midAutumn = lunarAt(9, 0, 8, 15), newYearsEve = lunarAt(9, 0, 12, 30),
                       firsts = lunarAt(9, 0, 0, 1);
-    std::vector<int> eves(2051, 0);
+    std::vector<int> eves(2101, 0);
     int midAutumns = 0, monthsStarted = 0;
     uint16_t py = 1900, pm = 11, pd = 10;
     bool leap = false;
-    for (LocalTime t = at(1901, 1, 1, 9); t.year <= 2050; t = addSeconds(t, 86400)) {
+    for (LocalTime t = at(1901, 1, 1, 9); t.year <= 2100; t = addSeconds(t, 86400)) {
         uint16_t ly, lm, ld;
         solarToLunar(static_cast<uint16_t>(t.year), static_cast<uint16_t>(t.month), static_cast<uint16_t>(t.day),
                      ly, lm, ld);
@@ -557,14 +559,14 @@ TEST(ScheduleLunarDue, FestivalsLastDaysAndFirstsOverEveryDay) {
         monthsStarted += ld == 1;
         py = ly, pm = lm, pd = ld;
     }
-    EXPECT_EQ(midAutumns, 150);
-    EXPECT_EQ(monthsStarted, 1855);  // 150 lunar years with 55 leap months
-    for (int y = 1900; y <= 2049; ++y) EXPECT_EQ(eves[y], 1) << y;
-    EXPECT_EQ(eves[2050], 0);  // its last day lies in 2051
-    EXPECT_EQ(py * 10000 + pm * 100 + pd, 20501118);
+    EXPECT_EQ(midAutumns, 200);
+    EXPECT_EQ(monthsStarted, 2474);  // 200 lunar years with 73 leap months, and 腊月 of 1900 and 2100
+    for (int y = 1900; y <= 2099; ++y) EXPECT_EQ(eves[y], 1) << y;
+    EXPECT_EQ(eves[2100], 0);  // its last day lies in 2101
+    EXPECT_EQ(py * 10000 + pm * 100 + pd, 21001201);
     // Only the alarm's minute, and never outside the tables.
     EXPECT_FALSE(isDue(at(2027, 9, 15, 9, 1), midAutumn));
-    EXPECT_FALSE(isDue(at(2051, 1, 23, 9), firsts));  // would be lunar 2051/1/1
+    EXPECT_FALSE(isDue(at(2101, 1, 29, 9), firsts));  // would be lunar 2101/1/1
     EXPECT_FALSE(isDue(at(1900, 12, 22, 9), firsts));
     EXPECT_FALSE(isDue(at(67437, 2, 19, 9), firsts));  // wraps to 1901 in 16 bits
 }

@@ -4,11 +4,12 @@
 // VSOP87/ELP-based code (with its own dT), independent of astronomy-engine.
 const fs = require('fs');
 const path = require('path');
-const { LunarYear } = require('lunar-javascript');
+const { LunarYear, ShouXingUtil } = require('lunar-javascript');
 const { FIRST_YEAR, LAST_YEAR, NAMES, termInstant, cstDay, CST_MS } = require('./terms');
+const { newMoons, lunarYears } = require('./lunar');
 
 const NEAR_MINUTES = 10;
-const src = fs.readFileSync(path.join(__dirname, '../../src/calendar/lunar_tables.cpp'), 'utf8');
+const src = fs.readFileSync(process.env.LUNAR_TABLES || path.join(__dirname, '../../src/calendar/lunar_tables.cpp'), 'utf8');
 
 function tableOf(name) {
   const m = src.match(new RegExp(name + '\\[[^\\]]*\\] = \\{([^}]*)\\}'));
@@ -116,3 +117,33 @@ for (let k = 0; k < years; k++) {
 }
 console.log(`lunar months: ${monthsAgree} of ${monthsTotal} agree (start day and length)`);
 for (const d of monthDisagreements) console.log(d);
+
+// ---- New moons near midnight ----
+// lunar-javascript's own new-moon instant (CST) for the lunation nearest `date`.
+function referenceNewMoon(date) {
+  const jdCst = (date.getTime() + CST_MS) / 86400000 + 2440587.5;
+  const n = Math.round((jdCst - 2451551) / 29.5306);
+  return fromJd(ShouXingUtil.shuoHigh(n * 2 * Math.PI) + 2451545);
+}
+console.log(`new moons within ${NEAR_MINUTES} min of a CST midnight (instants in CST):`);
+let moonsSameDay = 0;
+let moonsTotal = 0;
+for (const nm of newMoons(FIRST_YEAR, LAST_YEAR)) {
+  if (nm.year < FIRST_YEAR || nm.year > LAST_YEAR) continue;
+  const lj = referenceNewMoon(nm.instant);
+  moonsTotal++;
+  if (lj.text.slice(0, 10) === nm.text.slice(0, 10)) moonsSameDay++;
+  if (Math.abs(nm.minutesFromMidnight) <= NEAR_MINUTES || Math.abs(lj.minutesFromMidnight) <= NEAR_MINUTES) {
+    console.log(`  astronomy-engine ${nm.text}; lunar-javascript ${lj.text}`);
+  }
+}
+console.log(`new moons: ${moonsSameDay} of ${moonsTotal} on the same CST day in both sources`);
+
+// ---- The generator against the committed tables ----
+let generatedAgree = 0;
+const generated = lunarYears(FIRST_YEAR, LAST_YEAR);
+generated.forEach((y, k) => {
+  if (y.bits === monthBits[k] && y.leap === leapOf(k)) generatedAgree++;
+  else console.log(`  GENERATOR ${y.year}: ${y.bits.toString(16)} leap ${y.leap}, table ${monthBits[k].toString(16)} leap ${leapOf(k)}`);
+});
+console.log(`lunar years: ${generatedAgree} of ${years} table words and leap months as generate.js derives them`);

@@ -4,7 +4,7 @@
 const Astronomy = require('astronomy-engine');
 
 const FIRST_YEAR = 1901;
-const LAST_YEAR = 2050;
+const LAST_YEAR = 2100;
 const CST_MS = 8 * 3600 * 1000;
 
 const NAMES = ['小寒', '大寒', '立春', '雨水', '惊蛰', '春分', '清明', '谷雨',
