@@ -17,7 +17,7 @@ bool CClockApp::InitInstance() {
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
-    LoadLibraryA("riched20.dll");  // the memo's rich edit
+    LoadLibraryW(L"riched20.dll");  // the memo's rich edit
 
     // The clock owns the alarm table; too big for the stack of a small thread.
     auto clock = std::make_unique<CClockDlg>();

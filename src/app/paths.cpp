@@ -8,7 +8,7 @@ std::string programDirectoryOf(const std::string& modulePath) {
     return modulePath.substr(0, fileNameOffset(modulePath));
 }
 
-ProgramPaths buildProgramPaths(const std::string& directory) {
+ProgramPaths buildProgramPaths(const std::string& directory, const std::string& storedDirectory) {
     ProgramPaths paths;
     paths.directory = directory;
     paths.dataFilePath = directory + "db.dat";
@@ -17,7 +17,7 @@ ProgramPaths buildProgramPaths(const std::string& directory) {
 
     // A folder too deep for the fixed buffer leaves the default sound unnamed:
     // a cut path could name some other file, and an empty one is never found.
-    const std::string sound = directory + "notify.mp3";
+    const std::string sound = storedDirectory + "notify.mp3";
     if (sound.size() < sizeof paths.defaultSoundPath)
         std::memcpy(paths.defaultSoundPath, sound.c_str(), sound.size() + 1);
     else

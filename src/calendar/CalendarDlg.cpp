@@ -10,6 +10,7 @@
 #include "model/records.h"
 #include "res/resource.h"
 #include "win/util.h"
+#include "win/wide.h"
 
 namespace {
 
@@ -22,11 +23,12 @@ const int kLastYear = kLunarLastYear;
 void fillSolid(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
     const RECT r = {left, top, right, bottom};
     SetBkColor(dc, color);
-    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
 }
 
 void drawText(HDC dc, int x, int y, const char* text) {
-    TextOutA(dc, x, y, text, lstrlenA(text));
+    const std::wstring wide = win::wideFromGbk(text);
+    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 }  // namespace
@@ -63,11 +65,11 @@ BOOL CCalendarDlg::OnInitDialog() {
     char number[16];
     for (int year = kFirstYear; year <= kLastYear; ++year) {
         std::snprintf(number, sizeof number, "%d", year);
-        SendMessageA(yearBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(number));
+        SendMessageW(yearBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::wideFromGbk(number).c_str()));
     }
     for (int month = 1; month <= 12; ++month) {
         std::snprintf(number, sizeof number, "%d", month);
-        SendMessageA(monthBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(number));
+        SendMessageW(monthBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::wideFromGbk(number).c_str()));
     }
 
     // The hidden frame's exact client rectangle, so that painting and hit
@@ -78,9 +80,9 @@ BOOL CCalendarDlg::OnInitDialog() {
     // The grid's pixels at the screen's DPI, for painting and hit testing alike.
     geometry_ = gridGeometry(win::screenDpi(), gridRect.right - gridRect.left,
                              gridRect.bottom - gridRect.top);
-    gridFont = CreateFontA(geometry_.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+    gridFont = CreateFontW(geometry_.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                           VARIABLE_PITCH | FF_ROMAN, "宋体");
+                           VARIABLE_PITCH | FF_ROMAN, win::wideFromGbk("宋体").c_str());
     ShowToday();
     return TRUE;
 }
@@ -103,11 +105,11 @@ void CCalendarDlg::SelectBoxes() {
 void CCalendarDlg::UpdateInfoLines() {
     if (!hwnd())
         return;
-    SetDlgItemTextA(hwnd(), IDC_CAL_SELECTED_DATE,
-                    gregorianInfoLine(shownYear, shownMonth, selectedDay).c_str());
-    SetDlgItemTextA(hwnd(), IDC_CAL_SELECTED_LUNAR,
-                    lunarInfoLine(shownYear, shownMonth, selectedDay).c_str());
-    SetDlgItemTextA(hwnd(), IDC_CAL_YEAR_NAME, yearInfoLine(shownYear).c_str());
+    win::setWindowText(item(IDC_CAL_SELECTED_DATE),
+                       gregorianInfoLine(shownYear, shownMonth, selectedDay).c_str());
+    win::setWindowText(item(IDC_CAL_SELECTED_LUNAR),
+                       lunarInfoLine(shownYear, shownMonth, selectedDay).c_str());
+    win::setWindowText(item(IDC_CAL_YEAR_NAME), yearInfoLine(shownYear).c_str());
 }
 
 // Enter presses the default button (转到今天), never OK.

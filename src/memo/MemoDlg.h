@@ -17,7 +17,8 @@ public:
     CMemoDlg* owner = nullptr;
 
     void OnKillFocus();
-    std::string GetText() const;
+    // The text in GBK; lost tells whether something GBK lacks became "?".
+    std::string GetText(bool& lost) const;
     void SetText(const std::string& text);
 };
 
@@ -31,6 +32,8 @@ public:
     int AppendText(const char* text);
     // Takes what the editor shows into memoText.
     void UpdateMemoText();
+    // Says once that what GBK lacks was replaced, and shows the note as kept.
+    void ReportLoss();
 
 protected:
     BOOL OnInitDialog() override;
@@ -43,4 +46,5 @@ private:
     CMemoEdit memoEdit_;
     HWND parentWindow_;
     std::string& memoText_;
+    bool lossUnreported_ = false;
 };

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "model/gbkpath.h"
+#include "win/wide.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ HANDLE createTemp(const std::string& path, std::string& tempPath) {
                       static_cast<unsigned long>(GetCurrentProcessId()),
                       static_cast<unsigned long>(InterlockedIncrement(&tempSerial)));
         tempPath = path + suffix;
-        HANDLE h = CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE h = CreateFileW(win::widePath(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
     }
@@ -59,7 +59,7 @@ ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t max
     if (fileSize) *fileSize = 0;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (int attempt = 1;; ++attempt) {
-        h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        h = CreateFileW(win::widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE)
             break;
@@ -115,12 +115,12 @@ std::string backupPathOf(const std::string& path) {
 // ReplaceFileA says it moved the target there and stopped; it goes back then.
 // Any other backup is a copy nobody needs. False while a needed backup stays.
 bool settleBackup(const std::string& path, const std::string& backup, bool holdsTarget) {
-    if (GetFileAttributesA(backup.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-    if (!holdsTarget && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        DeleteFileA(backup.c_str());
+    if (GetFileAttributesW(win::widePath(backup).c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    if (!holdsTarget && GetFileAttributesW(win::widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        DeleteFileW(win::widePath(backup).c_str());
         return true;
     }
-    return MoveFileExA(backup.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return MoveFileExW(win::widePath(backup).c_str(), win::widePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 // Failures that another program causes for a moment. ReplaceFileA's own
@@ -142,11 +142,11 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
     if (!CloseHandle(h)) ok = false;
     const std::string backup = backupPathOf(path);
     for (int attempt = 1; ok; ++attempt) {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(win::widePath(path).c_str());
         DWORD error = 0;
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             // Nothing to keep: one rename puts the first version in place.
-            if (MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            if (MoveFileExW(win::widePath(tempPath).c_str(), win::widePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                 break;
             error = GetLastError();
         } else {
@@ -159,12 +159,12 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
             // ReplaceFileA keeps the old file's security; Wine's does not keep
             // its attributes, so the new file takes them first.
             const DWORD kept = attributes & kKeptAttributes;
-            SetFileAttributesA(tempPath.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(win::widePath(tempPath).c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
             // With a backup name of our own, the old file is never deleted
             // before the new one is in place, and never under a name we cannot find.
-            if (ReplaceFileA(path.c_str(), tempPath.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+            if (ReplaceFileW(win::widePath(path).c_str(), win::widePath(tempPath).c_str(), win::widePath(backup).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
                              nullptr, nullptr)) {
-                DeleteFileA(backup.c_str());
+                DeleteFileW(win::widePath(backup).c_str());
                 break;
             }
             error = GetLastError();
@@ -180,20 +180,21 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
         else
             Sleep(kRetryMilliseconds);
     }
-    if (!ok) DeleteFileA(tempPath.c_str());
+    if (!ok) DeleteFileW(win::widePath(tempPath).c_str());
     return ok;
 }
 
 bool removeStaleTemporaries(const std::string& path) {
     const bool settled = settleBackup(path, backupPathOf(path), false);
-    const std::string folder = path.substr(0, fileNameOffset(path));
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + ".~tmp*").c_str(), &found);
+    const std::wstring widePath = win::widePath(path);
+    const std::wstring folder = widePath.substr(0, widePath.find_last_of(L'\\') + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((widePath + L".~tmp*").c_str(), &found);
     if (h == INVALID_HANDLE_VALUE) return settled;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(h, &found));
+            DeleteFileW((folder + found.cFileName).c_str());
+    } while (FindNextFileW(h, &found));
     FindClose(h);
     return settled;
 }

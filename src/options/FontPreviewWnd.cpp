@@ -1,14 +1,15 @@
 #include "options/FontPreviewWnd.h"
 
-#include <cstring>
+#include <cwchar>
 
 #include "win/util.h"
+#include "win/wide.h"
 
 namespace {
 
-const char kClassName[] = "ZentarFontPreview";
-const char kMeasured[] = "12:00:00";
-const char kSample[] = "12:01:45";
+const wchar_t kClassName[] = L"ZentarFontPreview";
+const wchar_t kMeasured[] = L"12:00:00";
+const wchar_t kSample[] = L"12:01:45";
 // In 96-DPI pixels, scaled to the screen where used.
 const int kSampleHeight = -18;
 const int kMargin = 8;
@@ -17,11 +18,11 @@ bool registerClass() {
     static bool registered = false;
     if (registered)
         return true;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;  // replaced per window once it has its object
-    wc.hInstance = GetModuleHandleA(nullptr);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;  // replaced per window once it has its object
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
-    registered = RegisterClassA(&wc) != 0;
+    registered = RegisterClassW(&wc) != 0;
     return registered;
 }
 
@@ -39,12 +40,12 @@ bool CFontPreviewWnd::Create() {
         return true;
     if (!registerClass())
         return false;
-    hwnd_ = CreateWindowExA(0, kClassName, "", WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(0, kClassName, L"", WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_)
         return false;
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
     return true;
 }
 
@@ -63,16 +64,16 @@ void CFontPreviewWnd::ShowPreview(int x, int y, const char* face) {
         faceName_ = face;
         if (previewFont_)
             DeleteObject(previewFont_);
-        LOGFONTA lf = {};
+        LOGFONTW lf = {};
         lf.lfHeight = win::scaled(kSampleHeight);
-        lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
-        previewFont_ = CreateFontIndirectA(&lf);
+        lstrcpynW(lf.lfFaceName, win::wideFromGbk(face).c_str(), LF_FACESIZE);
+        previewFont_ = CreateFontIndirectW(&lf);
     }
 
     SIZE extent = {0, 0};
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, previewFont_);
-    GetTextExtentPoint32A(dc, kMeasured, static_cast<int>(std::strlen(kMeasured)), &extent);
+    GetTextExtentPoint32W(dc, kMeasured, static_cast<int>(wcslen(kMeasured)), &extent);
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
 
@@ -100,13 +101,13 @@ void CFontPreviewWnd::OnPaint() {
     RECT client;
     GetClientRect(hwnd_, &client);
     HGDIOBJ old = SelectObject(dc, previewFont_ ? previewFont_ : GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextA(dc, kSample, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, kSample, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, old);
     EndPaint(hwnd_, &ps);
 }
 
 LRESULT CALLBACK CFontPreviewWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CFontPreviewWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<CFontPreviewWnd*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self) {
         switch (msg) {
         case WM_ERASEBKGND:
@@ -120,5 +121,5 @@ LRESULT CALLBACK CFontPreviewWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPA
             break;
         }
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -7,6 +7,7 @@
 
 #include "model/dialogtext.h"
 #include "win/util.h"
+#include "win/wide.h"
 
 namespace win {
 
@@ -51,7 +52,8 @@ Dialog::~Dialog() {
 
 bool Dialog::Create(HWND owner) {
     creating = this;
-    HWND h = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+    // Created wide, so that every control holds Unicode whatever the system's code page.
+    HWND h = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                                 DialogProc, reinterpret_cast<LPARAM>(this));
     creating = nullptr;
     return h != nullptr;
@@ -88,7 +90,7 @@ INT_PTR Dialog::DoModal(HWND owner) {
 
     MSG msg;
     while (!ended_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {  // WM_QUIT: leave this loop and let the outer one see it
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
@@ -115,7 +117,7 @@ void Dialog::EndDialog(INT_PTR result) {
     if (!modal_ && hwnd_)
         DestroyWindow(hwnd_);
     else if (hwnd_)
-        PostMessageA(hwnd_, WM_NULL, 0, 0);  // wake the modal loop
+        PostMessageW(hwnd_, WM_NULL, 0, 0);  // wake the modal loop
 }
 
 bool Dialog::OnCommand(int id, int, HWND) {
@@ -152,7 +154,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return self->OnInitDialog();
     case WM_COMMAND:
         if (self->OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp))) {
-            SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
             return TRUE;
         }
         break;
@@ -185,7 +187,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYDRAGICON:
         return result;
     }
-    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
@@ -195,18 +197,19 @@ bool PumpMessage(MSG& msg) {
     if (owner) {
         if (owner->PreTranslateMessage(msg))
             return true;
-        if (IsDialogMessageA(root, &msg))
+        if (IsDialogMessageW(root, &msg))
             return true;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return true;
 }
 
 bool Dialog::ReadInt(int id, int minValue, int maxValue, int& value) {
-    char text[64] = {};
-    GetDlgItemTextA(hwnd_, id, text, sizeof text);
-    switch (wholeInteger(text, minValue, maxValue, value)) {
+    // Anything beyond ASCII is no digit anyway.
+    bool lost = false;
+    const std::string text = gbkFromWideLossy(windowText(item(id)), lost);
+    switch (wholeInteger(text.c_str(), minValue, maxValue, value)) {
     case WholeInteger::Ok:
         return true;
     case WholeInteger::NotANumber:
@@ -222,28 +225,31 @@ bool Dialog::ReadInt(int id, int minValue, int maxValue, int& value) {
     }
     HWND control = item(id);
     SetFocus(control);
-    SendMessageA(control, EM_SETSEL, 0, -1);
+    SendMessageW(control, EM_SETSEL, 0, -1);
     return false;
 }
 
 bool Dialog::ReadText(int id, char* buffer, size_t bufferSize, size_t maxLength) {
     HWND control = item(id);
-    const int length = GetWindowTextLengthA(control);
-    if (length < 0 || static_cast<size_t>(length) > maxLength || static_cast<size_t>(length) >= bufferSize) {
-        char message[128];
+    std::string text;
+    char message[128];
+    if (!gbkFromWide(windowText(control), text)) {
+        messageBox(hwnd_, "文字中含有无法保存的字符。");
+    } else if (text.size() > maxLength || text.size() >= bufferSize) {
         std::snprintf(message, sizeof message, "请输入不超过 %u 个字符。",
                       static_cast<unsigned>(maxLength));
         messageBox(hwnd_, message);
-        SetFocus(control);
-        SendMessageA(control, EM_SETSEL, 0, -1);
-        return false;
+    } else {
+        std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return true;
     }
-    GetWindowTextA(control, buffer, static_cast<int>(bufferSize));
-    return true;
+    SetFocus(control);
+    SendMessageW(control, EM_SETSEL, 0, -1);
+    return false;
 }
 
 void Dialog::WriteInt(int id, int value) { SetDlgItemInt(hwnd_, id, value, TRUE); }
 
-void Dialog::WriteText(int id, const char* text) { SetDlgItemTextA(hwnd_, id, text); }
+void Dialog::WriteText(int id, const char* text) { setWindowText(item(id), text); }
 
 }  // namespace win

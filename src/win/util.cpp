@@ -1,8 +1,10 @@
 #include "win/util.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include "model/pixels.h"
+#include "win/wide.h"
 
 namespace win {
 
@@ -24,7 +26,56 @@ HWND defaultOwner() {
 }
 
 int messageBox(HWND owner, const char* text, UINT type) {
-    return MessageBoxA(owner ? owner : defaultOwner(), text, "Zentar", type);
+    return MessageBoxW(owner ? owner : defaultOwner(), wideFromGbk(text).c_str(), L"Zentar", type);
+}
+
+bool chooseFile(HWND owner, bool save, const std::string& filter, DWORD flags, std::wstring& path) {
+    wchar_t chosen[MAX_PATH] = L"";
+    const std::wstring wideFilter = wideFromGbk(filter);
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = wideFilter.empty() ? nullptr : wideFilter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = chosen;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.Flags = flags;
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)))
+        return false;
+    path = chosen;
+    return true;
+}
+
+namespace {
+std::wstring shortPathOf(const std::wstring& path) {
+    wchar_t shortPath[MAX_PATH] = L"";
+    const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(shortPath) : std::wstring();
+}
+}  // namespace
+
+bool storablePath(HWND owner, const std::wstring& path, std::string& gbk) {
+    if (gbkFromWide(path, gbk))
+        return true;
+    std::wstring shortPath = shortPathOf(path);
+    if (shortPath.empty()) {
+        // A file still to be made has no short name; its folder may.
+        const size_t slash = path.find_last_of(L'\\');
+        if (slash != std::wstring::npos) {
+            shortPath = shortPathOf(path.substr(0, slash + 1));
+            if (!shortPath.empty())
+                shortPath += path.substr(slash + 1);
+        }
+    }
+    if (!shortPath.empty() && gbkFromWide(shortPath, gbk))
+        return true;
+    messageBox(owner, "文件路径中含有无法保存的字符。");
+    return false;
+}
+
+bool chooseStoredFile(HWND owner, const std::string& filter, DWORD flags, std::string& gbk) {
+    std::wstring path;
+    return chooseFile(owner, false, filter, flags, path) && storablePath(owner, path, gbk);
 }
 
 void centreOnScreen(HWND hwnd) {
@@ -56,8 +107,9 @@ int listColumnWidth(HWND list, const char* heading, int width) {
     // The header insets its text by three edges on each side, inside its
     // raised border of one edge on each side.
     const int padding = 8 * GetSystemMetrics(SM_CXEDGE);
-    const int needed = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
-                                                     reinterpret_cast<LPARAM>(heading))) + padding;
+    const std::wstring text = wideFromGbk(heading);
+    const int needed = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                     reinterpret_cast<LPARAM>(text.c_str()))) + padding;
     const int wanted = scaled(width);
     return needed > wanted ? needed : wanted;
 }

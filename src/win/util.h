@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace win {
 
 // The application's main window, set by the clock once it exists. Dialogs
@@ -18,6 +20,15 @@ HWND defaultOwner();
 // The program's message box: OK button, program caption. Without an owner it
 // takes defaultOwner().
 int messageBox(HWND owner, const char* text, UINT type = MB_OK);
+
+// The open (or, with save, the save) file dialog over a filter of GBK
+// "name\0pattern\0" pairs ending in "\0\0"; false when nothing was chosen.
+bool chooseFile(HWND owner, bool save, const std::string& filter, DWORD flags, std::wstring& path);
+// The path as GBK, to be stored in a record: the short 8.3 name when GBK
+// cannot hold the long one. When neither fits, says so and returns false.
+bool storablePath(HWND owner, const std::wstring& path, std::string& gbk);
+// Both: an existing file chosen to be stored.
+bool chooseStoredFile(HWND owner, const std::string& filter, DWORD flags, std::string& gbk);
 
 // Centres a window on the whole screen, size unchanged.
 void centreOnScreen(HWND hwnd);

@@ -299,25 +299,28 @@ struct RedirectedImport {
     }
 };
 
-// ReplaceFileA that fails its next calls as Windows documents: with
+// ReplaceFileW that fails its next calls as Windows documents: with
 // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 the old file is left under the backup
 // name, here with another program's new file in its place.
 struct ReplaceFailure {
     DWORD error = 0;
     int times = 0;
     int calls = 0;
-    decltype(&ReplaceFileA) real = nullptr;
+    decltype(&ReplaceFileW) real = nullptr;
 } replaceFailure;
 
-BOOL WINAPI failingReplaceFile(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+BOOL WINAPI failingReplaceFile(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
                                LPVOID reserved) {
     ReplaceFailure& f = replaceFailure;
     ++f.calls;
     if (f.times == 0)
         return f.real(replaced, replacement, backup, flags, exclude, reserved);
     --f.times;
-    if (f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING))
-        writeBytes(replaced, "theirs");
+    if (f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && MoveFileExW(replaced, backup, MOVEFILE_REPLACE_EXISTING)) {
+        char narrow[MAX_PATH] = {};  // the scenario's folders are ASCII
+        WideCharToMultiByte(CP_UTF8, 0, replaced, -1, narrow, MAX_PATH, nullptr, nullptr);
+        writeBytes(narrow, "theirs");
+    }
     SetLastError(f.error);
     return FALSE;
 }
@@ -385,12 +388,12 @@ E2E_SCENARIO(windows_file_replacement) {
     E2E_CHECK(readBytes(target, bytes) && bytes == "newer");
     nothingLeft("by a held file");
 
-    // The failures ReplaceFileA documents: the ones a held file causes pass on a
+    // The failures ReplaceFileW documents: the ones a held file causes pass on a
     // later try; an old file left under the backup name goes back, over whatever
     // took its place; anything else fails at once. The file is never lost.
     {
-        replaceFailure.real = &ReplaceFileA;
-        RedirectedImport redirected("ReplaceFileA", reinterpret_cast<void*>(&failingReplaceFile));
+        replaceFailure.real = &ReplaceFileW;
+        RedirectedImport redirected("ReplaceFileW", reinterpret_cast<void*>(&failingReplaceFile));
         const DWORD passing[] = {ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT,
                                  ERROR_UNABLE_TO_MOVE_REPLACEMENT_2};
         for (DWORD error : passing) {
@@ -422,7 +425,7 @@ E2E_SCENARIO(windows_file_replacement) {
     nothingLeft("around a folder");
     E2E_CHECK(RemoveDirectoryA(inner.c_str()));
 
-    // What a kill leaves between ReplaceFileA's two renames, and after them:
+    // What a kill leaves between ReplaceFileW's two renames, and after them:
     // the next start puts the old file back, or drops the copy it no longer needs.
     const std::string backup = target + kBackupSuffix;
     E2E_CHECK(MoveFileExA(target.c_str(), backup.c_str(), 0) && writeBytes(target + ".~tmp1-1", "unfinished"));

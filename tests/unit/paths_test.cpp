@@ -56,3 +56,12 @@ TEST(Paths, DefaultSoundPathNeverOverflowsItsBuffer) {
     // The other paths are strings and keep working however deep the folder is.
     EXPECT_EQ(buildProgramPaths(tooLong).dataFilePath, tooLong + "db.dat");
 }
+
+TEST(Paths, DefaultSoundIsStoredByTheFoldersGbkName) {
+    // The files take the folder's own name; the stored sound its GBK name,
+    // or the bare file name when GBK cannot name the folder.
+    const ProgramPaths shortName = buildProgramPaths("C:\\Users\\\xEC\x95\x88\\", "C:\\Users\\ABC~1\\");
+    EXPECT_EQ(shortName.dataFilePath, "C:\\Users\\\xEC\x95\x88\\db.dat");
+    EXPECT_STREQ(shortName.defaultSoundPath, "C:\\Users\\ABC~1\\notify.mp3");
+    EXPECT_STREQ(buildProgramPaths("C:\\\xEC\x95\x88\\", "").defaultSoundPath, "notify.mp3");
+}
