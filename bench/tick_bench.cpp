@@ -16,8 +16,9 @@ public:
     bool runCommandLine(const char*) override { return true; }
     void beep(int, int) override {}
     void appendMemoLine(const char*) override {}
-    bool confirmPowerAction(int) override { return false; }
+    CountdownAnswer confirmPowerAction(int) override { return CountdownAnswer::Cancel; }
     void runPowerAction(int) override {}
+    void postponePowerAlarm(const AlarmRecord&) override {}
 };
 
 // Second Sunday of March to first Sunday of November: the zone offset has

@@ -36,6 +36,14 @@ void CCountdownDlg::OnTimer() {
     }
 }
 
+bool CCountdownDlg::OnCommand(int id, int code, HWND control) {
+    if (id != IDC_COUNTDOWN_POSTPONE)
+        return win::Dialog::OnCommand(id, code, control);
+    KillTimer(hwnd(), kStepTimer);
+    EndDialog(IDC_COUNTDOWN_POSTPONE);
+    return true;
+}
+
 INT_PTR CCountdownDlg::OnMessage(UINT msg, WPARAM, LPARAM, bool&) {
     if (msg == WM_TIMER)
         OnTimer();

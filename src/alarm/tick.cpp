@@ -132,10 +132,11 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
 
 }  // namespace
 
-void startSound(const AlarmRecord& alarm, AlarmSeams& seams) {
+bool startSound(const AlarmRecord& alarm, AlarmSeams& seams) {
     const FieldText<sizeof alarm.soundPath> path(alarm.soundPath);
-    if (path.empty() || !seams.fileExists(path.c_str())) return;
+    if (path.empty() || !seams.fileExists(path.c_str())) return false;
     seams.playLooping(path.c_str());
+    return true;
 }
 
 void startDefaultSound(const char* defaultSoundPath, AlarmSeams& seams) {
@@ -156,7 +157,10 @@ void fireAlarm(const AlarmRecord& alarm, AlarmSeams& seams) {
         if (fieldLength(alarm.soundPath, sizeof alarm.soundPath) == 0) seams.beep(1000, 100);
     }
     const int code = alarm.specialAction;
-    if (code >= 1 && code <= 5 && seams.confirmPowerAction(code)) seams.runPowerAction(code);
+    if (code < 1 || code > 5) return;
+    const CountdownAnswer answer = seams.confirmPowerAction(code);
+    if (answer == CountdownAnswer::Run) seams.runPowerAction(code);
+    if (answer == CountdownAnswer::Postpone) seams.postponePowerAlarm(alarm);
 }
 
 ClockTick::ClockTick(const ClockSettings& settings, AlarmTable& table, AlarmSeams& seams)
@@ -240,9 +244,16 @@ void ClockTick::processSecond(const LocalTime& now, const TimeZoneRecord& zone) 
                            automaticAlarmDue(now, zoneOffset_, settings_.dstAdjust);
 
     const std::vector<PlannedAlarm> plan = planSecond(table_, now);
-    if (automatic) startDefaultSound(defaultSound_.c_str(), seams_);
+    if (automatic) {
+        startDefaultSound(defaultSound_.c_str(), seams_);
+        ringing_ = false;  // the chime offers no snooze
+    }
     for (const PlannedAlarm& step : plan) {
-        for (int k = 0; k < step.soundStarts; ++k) startSound(step.alarm, seams_);
+        for (int k = 0; k < step.soundStarts; ++k) {
+            if (!startSound(step.alarm, seams_)) continue;
+            ringing_ = true;
+            ringingAlarm_ = step.alarm;
+        }
         if (step.due) fireAlarm(step.alarm, seams_);
     }
 }

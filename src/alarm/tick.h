@@ -9,6 +9,9 @@
 #include "model/localtime.h"
 #include "model/records.h"
 
+// How a power action's countdown ended.
+enum class CountdownAnswer { Cancel, Run, Postpone };
+
 // What the tick asks the platform to do. The Win32 side implements it with
 // real calls; tests record.
 class AlarmSeams {
@@ -20,13 +23,15 @@ public:
     virtual bool runCommandLine(const char* commandLine) = 0; // false when nothing started
     virtual void beep(int frequency, int milliseconds) = 0;
     virtual void appendMemoLine(const char* text) = 0;        // append, then show the memo
-    virtual bool confirmPowerAction(int code) = 0;            // the modal countdown; true = run it
+    virtual CountdownAnswer confirmPowerAction(int code) = 0; // the modal countdown
     virtual void runPowerAction(int code) = 0;
+    // The countdown was put off: the alarm comes again as a temporary one.
+    virtual void postponePowerAlarm(const AlarmRecord& alarm) = 0;
 };
 
 // Plays the alarm's sound in a loop; an empty path or a missing file does
-// nothing at all, not even a beep.
-void startSound(const AlarmRecord& alarm, AlarmSeams& seams);
+// nothing at all, not even a beep. True when a sound was started.
+bool startSound(const AlarmRecord& alarm, AlarmSeams& seams);
 
 // The automatic alarm's sound, whose file was found at start-up.
 void startDefaultSound(const char* defaultSoundPath, AlarmSeams& seams);
@@ -60,6 +65,11 @@ public:
     // second 0, then the sound starts and due alarms of the table.
     void runSecond(const LocalTime& now, const TimeZoneRecord& zone);
 
+    // The alarm whose sound was started last, while no other sound has
+    // replaced it and nobody stopped it; null otherwise.
+    const AlarmRecord* ringingAlarm() const { return ringing_ ? &ringingAlarm_ : nullptr; }
+    void soundStopped() { ringing_ = false; }
+
     // The offset to UTC+8 wall-clock time of the last second processed.
     int32_t zoneOffset() const { return zoneOffset_; }
 
@@ -83,4 +93,6 @@ private:
     int64_t claimFrom_ = 0;
     int64_t claimTo_ = 0;
     int32_t zoneOffset_ = 0;
+    bool ringing_ = false;
+    AlarmRecord ringingAlarm_{};
 };

@@ -12,6 +12,7 @@
 #include "alarm/power_win32.h"
 #include "clock/ClockDlg.h"
 #include "memo/MemoDlg.h"
+#include "res/resource.h"
 
 bool Win32AlarmSeams::fileExists(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
@@ -62,13 +63,18 @@ void Win32AlarmSeams::appendMemoLine(const char* text) {
     ShowWindow(memo->hwnd(), SW_SHOW);
 }
 
-bool Win32AlarmSeams::confirmPowerAction(int code) {
+CountdownAnswer Win32AlarmSeams::confirmPowerAction(int code) {
     const char* name = actionName(code);
     if (!name || !*name)
-        return false;
+        return CountdownAnswer::Cancel;
     CCountdownDlg countdown;
     countdown.actionName = name;
-    return countdown.DoModal(nullptr) == IDOK;
+    const INT_PTR result = countdown.DoModal(nullptr);
+    if (result == IDOK)
+        return CountdownAnswer::Run;
+    return result == IDC_COUNTDOWN_POSTPONE ? CountdownAnswer::Postpone : CountdownAnswer::Cancel;
 }
 
 void Win32AlarmSeams::runPowerAction(int code) { ::runPowerAction(code); }
+
+void Win32AlarmSeams::postponePowerAlarm(const AlarmRecord& alarm) { clock_.postponePowerAlarm(alarm); }

@@ -16,8 +16,9 @@ public:
     bool runCommandLine(const char* commandLine) override;
     void beep(int frequency, int milliseconds) override;
     void appendMemoLine(const char* text) override;
-    bool confirmPowerAction(int code) override;
+    CountdownAnswer confirmPowerAction(int code) override;
     void runPowerAction(int code) override;
+    void postponePowerAlarm(const AlarmRecord& alarm) override;
 
 private:
     CClockDlg& clock_;

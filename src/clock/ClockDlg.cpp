@@ -377,8 +377,32 @@ void CClockDlg::OnQuickAlarm(int id) {
     editor.record.repeatCount = settings.quickRepeat;
     editor.record.leadMinutes = settings.quickLead;
     editor.record.intervalMinutes = settings.quickInterval;
-    table.alarms[table.alarmCount++] = editor.record;
+    appendAlarm(editor.record);
+}
+
+void CClockDlg::appendAlarm(const AlarmRecord& record) {
+    table.alarms[table.alarmCount++] = record;
     saveDataFiles();
+}
+
+bool CClockDlg::alarmRinging() const {
+    // Until a click, a snooze or another sound: on Windows the sound loops that long.
+    return tick_.ringingAlarm() != nullptr;
+}
+
+void CClockDlg::OnSnooze(int id) {
+    if (!alarmRinging() || !roomForAlarm())
+        return;
+    const AlarmRecord snooze = snoozeAlarm(*tick_.ringingAlarm(), lastTick_, snoozeMinutes(id));
+    MCIWndStop(mciWindow);
+    tick_.soundStopped();
+    appendAlarm(snooze);
+}
+
+void CClockDlg::postponePowerAlarm(const AlarmRecord& alarm) {
+    if (!roomForAlarm())
+        return;
+    appendAlarm(postponedAlarm(alarm, lastTick_));
 }
 
 void CClockDlg::OnMemo() {
@@ -457,6 +481,16 @@ void CClockDlg::OnContextMenu(int x, int y) {
     // Checked at every opening, so the item comes back once the program is there.
     if (GetFileAttributesA(paths.timeSyncPath.c_str()) == INVALID_FILE_ATTRIBUTES)
         DeleteMenu(popup, ID_TIME_SYNC, MF_BYCOMMAND);
+    // While an alarm rings, putting it off comes first; the resource stays as it is.
+    if (alarmRinging()) {
+        static const struct {
+            int id;
+            const char* caption;
+        } kSnooze[] = {{ID_SNOOZE_5, "5分钟后再响"}, {ID_SNOOZE_10, "10分钟后再响"}, {ID_SNOOZE_30, "30分钟后再响"}};
+        InsertMenuA(popup, 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        for (int i = 2; i >= 0; --i)
+            InsertMenuA(popup, 0, MF_BYPOSITION | MF_STRING, kSnooze[i].id, kSnooze[i].caption);
+    }
     HWND owner = hwnd();
     while (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)
         owner = GetParent(owner);
@@ -467,6 +501,10 @@ void CClockDlg::OnContextMenu(int x, int y) {
 bool CClockDlg::OnCommand(int id, int code, HWND control) {
     if (id >= ID_QUICK_FIRST && id <= ID_QUICK_LAST) {
         OnQuickAlarm(id);
+        return true;
+    }
+    if (snoozeMinutes(id) != 0) {
+        OnSnooze(id);
         return true;
     }
     switch (id) {
@@ -559,6 +597,7 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
         // A click silences a ringing alarm and starts dragging the borderless clock.
         if (mciWindow)
             MCIWndStop(mciWindow);
+        tick_.soundStopped();
         PostMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, lp);
         return 0;
     case WM_PAINT:

@@ -33,6 +33,9 @@ public:
     void saveDataFiles();
     // The one memo window, created on first use.
     CMemoDlg* memo();
+    // A power alarm's countdown was put off: it comes again as a temporary
+    // alarm, unless the table is full (the message says so).
+    void postponePowerAlarm(const AlarmRecord& alarm);
 
 protected:
     BOOL OnInitDialog() override;
@@ -50,6 +53,11 @@ private:
     void OnAddAlarm();
     void OnAlarmList();
     void OnQuickAlarm(int id);
+    void OnSnooze(int id);
+    // An alarm the clock made itself joins the table and is saved.
+    void appendAlarm(const AlarmRecord& record);
+    // Whether a sound an alarm started is still to be heard.
+    bool alarmRinging() const;
     void OnMemo();
     void OnTimeSync();
     void OnCalendar();

@@ -131,3 +131,11 @@
 #define ID_LOG_OFF             32793
 #define ID_APP_ABOUT           57664
 #define ID_APP_EXIT            57665
+
+// Added to the clock's menu while an alarm's sound rings
+#define ID_SNOOZE_5            32850
+#define ID_SNOOZE_10           32851
+#define ID_SNOOZE_30           32852
+
+// Countdown: put the power action off
+#define IDC_COUNTDOWN_POSTPONE 1087

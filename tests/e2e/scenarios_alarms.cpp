@@ -48,6 +48,28 @@ std::string longText(HWND edit) {
     return std::string(text.data(), length);
 }
 
+// The clock's menu opened as the context-menu key does, and the entry
+// `downs` from the top chosen.
+void chooseFromMenu(const Session& run, int downs) {
+    PostMessageA(run.clock, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(run.clock), MAKELPARAM(-1, -1));
+    HWND menu = waitMenu(3000);
+    E2E_CHECK_MSG(menu, "no context menu");
+    chooseMenuItem(menu, downs);
+}
+
+// The alarm list's rows: next ring, sound, text and temporary, joined by "|".
+std::string listedRow(const Session& run, int row) {
+    PostMessageA(run.clock, WM_COMMAND, 32772, 0);
+    HWND list = waitDialog(run.pid(), 1037);
+    E2E_CHECK_MSG(list, "the alarm list did not open");
+    HWND view = GetDlgItem(list, 1006);
+    const std::string shown = cell(view, row, 8) + "|" + cell(view, row, 2) + "|" + cell(view, row, 3) + "|" +
+                              cell(view, row, 6);
+    PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    waitClosed(run, list, "the alarm list");
+    return shown;
+}
+
 }  // namespace
 
 // The memo holds more than the 32,767 characters a rich edit keeps unless told otherwise.
@@ -87,9 +109,11 @@ E2E_SCENARIO(alarm_text_goes_to_memo) {
     E2E_CHECK(saved == expected);
 }
 
+// While it rings, the menu offers to snooze it: 5, 10 and 30 minutes above
+// 设置选项, only until the sound stops.
 E2E_SCENARIO(alarm_sound_plays_until_clicked) {
     // Due at 11:01, a minute of lead and one more start at the minute itself.
-    AlarmRecord alarm = hourly("");
+    AlarmRecord alarm = hourly("起床");
     alarm.minute = 1;
     alarm.leadMinutes = 1;
     alarm.intervalMinutes = 1;
@@ -97,8 +121,8 @@ E2E_SCENARIO(alarm_sound_plays_until_clicked) {
     std::strcpy(alarm.soundPath, "tone.wav");
     Session run;
     prepare(run, "alarm_sound", defaultSettings(), {alarm});
-    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(4)));
-    launch(run, kBeforeTheHour);
+    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(20)));
+    launchMovable(run, kBeforeTheHour);
 
     HWND mci = mciWindowOf(run.clock);
     E2E_CHECK_MSG(mci, "no MCI window");
@@ -114,7 +138,35 @@ E2E_SCENARIO(alarm_sound_plays_until_clicked) {
     mouseClick(c.x, c.y);
     E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci); }, 3000),
                   "a click did not stop the sound");
-    // No text, so no beep.
+
+    // The start at 11:01: the fourth entry is now 设置选项, the second
+    // snoozes for 10 minutes, to 11:12.
+    E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 65000), "the second start did not ring");
+    chooseFromMenu(run, 4);
+    HWND options = waitDialog(run.pid(), 1062, 5000);
+    E2E_CHECK_MSG(options, "the fourth entry of a ringing alarm's menu is not 设置选项");
+    PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+    waitClosed(run, options, "the options");
+    E2E_CHECK(soundPlaying(mci));
+    chooseFromMenu(run, 2);
+    E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci); }, 3000), "snoozing did not stop the sound");
+    std::string row = listedRow(run, 1);
+    E2E_CHECK_MSG(row == "12月7日 11:12|tone.wav|起床|是", "the snooze is listed as '" + row + "'");
+
+    // It rings at 11:12; the first entry then snoozes for 5 minutes, and
+    // with that the menu is back to its own first entry.
+    moveClock(run, "2026-12-07 11:11:57");
+    E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 8000), "the snooze did not ring");
+    chooseFromMenu(run, 1);
+    E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci); }, 3000), "snoozing did not stop the sound");
+    row = listedRow(run, 2);
+    E2E_CHECK_MSG(row == "12月7日 11:18|tone.wav|起床|是", "the second snooze is listed as '" + row + "'");
+    chooseFromMenu(run, 1);
+    options = waitDialog(run.pid(), 1062, 5000);
+    E2E_CHECK_MSG(options, "a silent clock's first entry is not 设置选项");
+    PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+    waitClosed(run, options, "the options");
+    // The texts have their sound, so no beep.
     E2E_CHECK(seamLog(run.folder).empty());
     exitProgram(run);
 }
@@ -285,11 +337,31 @@ E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
     exitProgram(run);
 }
 
+// Put off by 10 minutes, the action waits for the countdown at 11:11.
 E2E_SCENARIO(shutdown_alarm_runs_on_ok) {
     Session run;
-    startShutdownAlarm(run, "countdown_ok");
+    AlarmRecord alarm = hourly("");
+    alarm.specialAction = 1;
+    prepare(run, "countdown_ok", defaultSettings(), {alarm});
+    launchMovable(run, kBeforeTheHour);
     HWND countdown = waitForCountdown(run);
     E2E_CHECK(countdown);
+    // OK, 推迟10分钟, 取消 from the left; 取消 is the default and first.
+    HWND ok = GetDlgItem(countdown, IDOK), later = GetDlgItem(countdown, 1087), cancel = GetDlgItem(countdown, IDCANCEL);
+    E2E_CHECK(windowText(later) == "推迟10分钟");
+    E2E_CHECK(rectOf(ok).right < rectOf(later).left && rectOf(later).right < rectOf(cancel).left);
+    E2E_CHECK(GetNextDlgTabItem(countdown, nullptr, FALSE) == cancel &&
+              (GetWindowLongA(cancel, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON);
+    PostMessageA(countdown, WM_COMMAND, 1087, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(countdown); }, 3000));
+    moveClock(run, "2026-12-07 11:10:58");
+    sleepMs(1500);
+    E2E_CHECK_MSG(seamLog(run.folder).empty(), "a power action ran before the postponed minute");
+    countdown = waitForCountdown(run);
+    E2E_CHECK_MSG(countdown, "the postponed countdown did not come");
+    E2E_CHECK(windowText(countdown) == "定时关机");
+    E2E_CHECK(itemText(run.clock, 1000).compare(0, 5, "11:11") == 0);
+    E2E_CHECK(seamLog(run.folder).empty());
     PostMessageA(countdown, WM_COMMAND, IDOK, 0);
     E2E_CHECK(waitFor([&] { return !seamLog(run.folder).empty(); }, 3000));
     sleepMs(500);

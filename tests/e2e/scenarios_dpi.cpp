@@ -180,6 +180,20 @@ E2E_SCENARIO(dpi_dialog_texts_fit) {
     E2E_CHECK_MSG(headings.empty(), "headings cut at " + std::to_string(screenDpi()) + " DPI: " + headings);
     E2E_CHECK(SendMessageA(view, LVM_GETCOLUMNWIDTH, 7, 0) == 0);
     E2E_CHECK(SendMessageA(view, LVM_GETCOLUMNWIDTH, 3, 0) >= scaled(200));
+    // All open columns, 下次响铃 too, within the list, and the list on the
+    // screen: 1024 x 768 at 96 DPI, this one (1920 x 1080) at 144.
+    int columns = 0;
+    for (int c = 0; c < 9; ++c)
+        columns += static_cast<int>(SendMessageA(view, LVM_GETCOLUMNWIDTH, c, 0));
+    RECT inside = {};
+    GetClientRect(view, &inside);
+    const RECT outside = rectOf(list);
+    const bool base = screenDpi() == 96;
+    E2E_CHECK_MSG(columns <= inside.right && outside.right - outside.left <= (base ? 1024 : screenWidth()) &&
+                      outside.bottom - outside.top <= (base ? 768 : screenHeight()),
+                  std::to_string(columns) + " pixels of columns in a list " + std::to_string(inside.right) +
+                      " wide, in a dialog of " + std::to_string(outside.right - outside.left) + "x" +
+                      std::to_string(outside.bottom - outside.top));
     expectWhole(list, IDD_ALARMLIST);
     scaledShot("alarm-list", list);
 

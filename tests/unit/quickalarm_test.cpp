@@ -38,3 +38,45 @@ TEST(QuickAlarm, SoundIsTheQuickSoundElseTheChimeElseNone) {
     std::memset(s.quickSound, 'q', sizeof s.quickSound);  // a damaged db.dat: no terminator
     EXPECT_EQ(quickAlarmSound(s, "", false), std::string(sizeof s.quickSound, 'q'));
 }
+
+TEST(QuickAlarm, SnoozeAndPostponeRingOnceByTheQuickRule) {
+    AlarmRecord ringing = emptyAlarm();
+    std::strcpy(ringing.soundPath, "bell.wav");
+    std::strcpy(ringing.text, "起床");
+    std::strcpy(ringing.programPath, "backup.bat");
+    ringing.specialAction = 1;
+    ringing.repeatCount = 5;
+    ringing.leadMinutes = 3;
+    ringing.weekdayMask = weekdayBit(1);
+    EXPECT_EQ(snoozeMinutes(32850), 5);
+    EXPECT_EQ(snoozeMinutes(32851), 10);
+    EXPECT_EQ(snoozeMinutes(32852), 30);
+    EXPECT_EQ(snoozeMinutes(32849), 0);
+    EXPECT_EQ(snoozeMinutes(32853), 0);
+
+    // At 23:55:30 on New Year's Eve ten minutes later is 00:06 of the next year.
+    const LocalTime now{2026, 12, 31, 23, 55, 30, 4};
+    const AlarmRecord snooze = snoozeAlarm(ringing, now, snoozeMinutes(32851));
+    LocalTime ring{};
+    ASSERT_TRUE(nextRing(snooze, now, ring));
+    EXPECT_EQ(wallSeconds(ring) - wallSeconds(now), 630);
+    LocalTime again{};
+    EXPECT_FALSE(nextRing(snooze, ring, again));  // once only
+    EXPECT_STREQ(snooze.soundPath, "bell.wav");
+    EXPECT_STREQ(snooze.text, "起床");
+    EXPECT_EQ(snooze.programPath[0], '\0');
+    EXPECT_EQ(snooze.specialAction, 0);
+    EXPECT_EQ(snooze.repeatCount, 1);
+    EXPECT_EQ(snooze.leadMinutes, 0);
+    EXPECT_EQ(snooze.temporary, 1);
+    EXPECT_EQ(snooze.disabled, 0);
+
+    const AlarmRecord later = postponedAlarm(ringing, LocalTime{2026, 12, 7, 11, 0, 0, 1});
+    EXPECT_EQ(later.hourMask, hourBit(11));
+    EXPECT_EQ(later.minute, 11);
+    EXPECT_EQ(later.specialAction, 1);
+    EXPECT_STREQ(later.text, "起床");
+    EXPECT_EQ(later.soundPath[0], '\0');
+    EXPECT_EQ(later.programPath[0], '\0');
+    EXPECT_EQ(later.temporary, 1);
+}

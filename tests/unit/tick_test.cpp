@@ -27,6 +27,7 @@ public:
     bool shellWorks = true;
     bool commandWorks = true;
     std::function<bool(int)> onConfirm = [](int) { return false; };
+    bool postpone = false;  // what a countdown that is not confirmed answers
 
     bool fileExists(const char* path) override {
         log.push_back(std::string("exists ") + path);
@@ -45,11 +46,15 @@ public:
         log.push_back("beep " + std::to_string(frequency) + "/" + std::to_string(milliseconds));
     }
     void appendMemoLine(const char* text) override { log.push_back(std::string("memo ") + text); }
-    bool confirmPowerAction(int code) override {
+    CountdownAnswer confirmPowerAction(int code) override {
         log.push_back("confirm " + std::to_string(code));
-        return onConfirm(code);
+        if (onConfirm(code)) return CountdownAnswer::Run;
+        return postpone ? CountdownAnswer::Postpone : CountdownAnswer::Cancel;
     }
     void runPowerAction(int code) override { log.push_back("power " + std::to_string(code)); }
+    void postponePowerAlarm(const AlarmRecord& a) override {
+        log.push_back("postpone " + std::to_string(a.specialAction) + " " + a.text);
+    }
 };
 
 template <size_t N>
@@ -155,6 +160,13 @@ TEST_F(TickFire, ActionsRunInOrderAndPowerNeedsConfirmation) {
         fireAlarm(plain, seams);
     }
     EXPECT_EQ(seams.log, (std::vector<std::string>{"confirm 5"}));
+
+    // Put off, the action does not run; the alarm goes back to the clock.
+    seams.log.clear();
+    seams.postpone = true;
+    fireAlarm(a, seams);
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"shell backup.bat", "memo bye", "beep 1000/100",
+                                                   "confirm 1", "postpone 1 bye"}));
 }
 
 TEST_F(TickFire, UnterminatedFieldsEndAtTheirWidth) {
@@ -395,6 +407,29 @@ TEST_F(TickSchedule, AutomaticAlarmComesFirstAndNeedsTheDefaultSound) {
     tick.setDefaultSound("notify.mp3", false);
     pump(at(2015, 6, 13, 12, 55));
     EXPECT_TRUE(seams.log.empty());
+}
+
+// Snoozing needs to know whose sound plays: the last alarm that started one,
+// until the chime replaces it or the clock stops it.
+TEST_F(TickSchedule, RingingAlarmIsTheLastStartedAlarmSound) {
+    seams.files = {"mine.mp3"};
+    tick.setDefaultSound("notify.mp3", true);
+    add(alarm(9, 0, "gone", "missing.mp3"));
+    add(alarm(10, 0, "起床", "mine.mp3"));
+    pump(at(2015, 6, 10, 9, 0));
+    EXPECT_EQ(tick.ringingAlarm(), nullptr);  // no sound was started
+    pump(at(2015, 6, 10, 10, 0));
+    ASSERT_NE(tick.ringingAlarm(), nullptr);
+    EXPECT_STREQ(tick.ringingAlarm()->text, "起床");
+    EXPECT_STREQ(tick.ringingAlarm()->soundPath, "mine.mp3");
+    pump(at(2015, 6, 11, 9, 0));  // a missing sound replaces nothing
+    EXPECT_STREQ(tick.ringingAlarm()->text, "起床");
+    pump(at(2015, 6, 11, 11, 55));  // the chime
+    EXPECT_EQ(tick.ringingAlarm(), nullptr);
+    pump(at(2015, 6, 12, 10, 0));
+    EXPECT_NE(tick.ringingAlarm(), nullptr);
+    tick.soundStopped();
+    EXPECT_EQ(tick.ringingAlarm(), nullptr);
 }
 
 TEST_F(TickReentry, InnerTicksAndTableChangesDoNotDisturbTheOuterSecond) {
