@@ -132,10 +132,19 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
 
 }  // namespace
 
-void startSound(const AlarmRecord& alarm, AlarmSeams& seams) {
+void startSound(const AlarmRecord& alarm, AlarmSeams& seams, const char* defaultSoundPath) {
     const FieldText<sizeof alarm.soundPath> path(alarm.soundPath);
-    if (path.empty() || !seams.fileExists(path.c_str())) return;
-    seams.playLooping(path.c_str());
+    if (path.empty()) return;
+    if (seams.fileExists(path.c_str())) {
+        seams.playLooping(path.c_str());
+        return;
+    }
+    // Renamed, deleted or left behind: the alarm is still heard.
+    if (defaultSoundPath && *defaultSoundPath && seams.fileExists(defaultSoundPath)) {
+        startDefaultSound(defaultSoundPath, seams);
+        return;
+    }
+    for (int k = 0; k < 3; ++k) seams.beep(1000, 200);
 }
 
 void startDefaultSound(const char* defaultSoundPath, AlarmSeams& seams) {
@@ -170,13 +179,27 @@ void ClockTick::setDefaultSound(const char* path, bool exists) {
 bool ClockTick::enterSecond(const LocalTime& now) {
     const int64_t second = wallSeconds(now);
     if (haveLastSecond_ && second == lastSecond_) return false;
-    // Time before the first second, or before a clock set back, is not replayed.
-    claimFrom_ = haveLastSecond_ && second > lastSecond_ ? lastSecond_ : second - 1;
-    claimTo_ = second;
-    haveClaim_ = true;
     lastSecond_ = second;
     haveLastSecond_ = true;
+    claimTo_ = second;
+    haveClaim_ = true;
+    if (haveMark_ && second <= mark_ && mark_ - second <= kSetBackHold) {
+        // Set back: shown, but these seconds were processed already.
+        claimFrom_ = second;
+        return true;
+    }
+    // Time before the first second, or before a clock set back by more than
+    // kSetBackHold, is not replayed.
+    claimFrom_ = haveMark_ && second > mark_ ? mark_ : second - 1;
+    mark_ = second;
+    haveMark_ = true;
     return true;
+}
+
+LocalTime ClockTick::actsAfter(const LocalTime& now) const {
+    const int64_t second = wallSeconds(now);
+    if (!haveMark_ || second >= mark_ || mark_ - second > kSetBackHold) return now;
+    return addSeconds(now, mark_ - second);
 }
 
 void ClockTick::runSecond(const LocalTime& now, const TimeZoneRecord& zone) {
@@ -185,6 +208,11 @@ void ClockTick::runSecond(const LocalTime& now, const TimeZoneRecord& zone) {
     // claim only seconds after it, and this pass finishes its own afterwards.
     const int64_t from = haveClaim_ && claimTo_ == second ? claimFrom_ : second - 1;
     haveClaim_ = false;
+    if (from >= second) {
+        // A clock set back: nothing to process until it passes the mark.
+        zoneOffset_ = zoneOffsetSeconds(zone, now);
+        return;
+    }
     if (second - from > kCatchUpSeconds) {
         reportMissed(from, now);
     } else {
@@ -242,7 +270,7 @@ void ClockTick::processSecond(const LocalTime& now, const TimeZoneRecord& zone) 
     const std::vector<PlannedAlarm> plan = planSecond(table_, now);
     if (automatic) startDefaultSound(defaultSound_.c_str(), seams_);
     for (const PlannedAlarm& step : plan) {
-        for (int k = 0; k < step.soundStarts; ++k) startSound(step.alarm, seams_);
+        for (int k = 0; k < step.soundStarts; ++k) startSound(step.alarm, seams_, defaultSound_.c_str());
         if (step.due) fireAlarm(step.alarm, seams_);
     }
 }

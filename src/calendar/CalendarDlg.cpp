@@ -228,6 +228,8 @@ void CCalendarDlg::OpenAlarmEditor() {
         return;
     }
     table_.alarms[table_.alarmCount++] = editor.record;
+    if (onTableChanged)
+        onTableChanged();
 }
 
 void CCalendarDlg::OnPaint() {

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -137,7 +138,54 @@ BOOL CClockDlg::OnInitDialog() {
     lastTick_ = win::localNow();
     tick_.enterSecond(lastTick_);
     showTime(lastTick_);
+    // Unnamed, auto-reset: the tick takes its signal once.
+    wakeTimer_ = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+    rearmWake();
     return TRUE;
+}
+
+void CClockDlg::rearmWake() {
+    LocalTime wake = {}, ring = {};
+    // A clock set back acts again only after the latest second it processed.
+    const bool arm = wakeTimer_ && settings.alarmService && !settings.noWake &&
+                     nextWake(table, tick_.actsAfter(win::localNow()), wake, &ring);
+    if (wakeKnown_ && arm == wakeArmed_ && (!arm || sameSecond(wake, wakeFor_)))
+        return;
+    wakeKnown_ = true;
+    wakeArmed_ = arm;
+    if (!arm) {
+        cancelWakeTimer(wakeTimer_);
+        stopKeepingAwake();
+        return;
+    }
+    wakeFor_ = wake;
+    wakeRing_ = ring;
+    wakeAt_ = addSeconds(wake, -60);
+    armWakeTimer(wakeTimer_, wakeAt_);
+}
+
+void CClockDlg::followWake(const LocalTime& now) {
+    const int64_t second = wallSeconds(now);
+    // The timer cannot have fired before its moment: only then is its handle asked.
+    if (wakeArmed_ && second >= wallSeconds(wakeAt_) && WaitForSingleObject(wakeTimer_, 0) == WAIT_OBJECT_0) {
+        // Three minutes past the alarm minute, which a sound start may precede or follow.
+        const int64_t until = std::max(wallSeconds(wakeRing_), wallSeconds(wakeFor_)) + 180;
+        awakeUntil_ = awake_ ? std::max(awakeUntil_, until) : until;
+        if (!awake_)
+            keepAwake(true);
+        awake_ = true;
+    }
+    if (awake_ && second >= awakeUntil_)
+        stopKeepingAwake();
+    if (wakeArmed_ && second >= wallSeconds(wakeFor_))
+        rearmWake();
+}
+
+void CClockDlg::stopKeepingAwake() {
+    if (!awake_)
+        return;
+    awake_ = false;
+    keepAwake(false);
 }
 
 bool CClockDlg::createTooltip() {
@@ -254,6 +302,8 @@ void CClockDlg::OnTimer() {
     }
     if (!IsWindow(hwnd()))
         return;
+    if (newSecond)
+        followWake(now);
     updateHover(newSecond);
     // The options' colour swatches write the settings at once, Cancel or not.
     if (backBrush_ && (settings.backColor != paintedBackColor_ || settings.textColor != paintedTextColor_))
@@ -358,12 +408,15 @@ void CClockDlg::OnAddAlarm() {
     if (!roomForAlarm())
         return;
     table.alarms[table.alarmCount++] = editor.record;
+    rearmWake();
     saveDataFiles();
 }
 
 void CClockDlg::OnAlarmList() {
     CAlarmListDlg list(table, settings, paths, defaultSoundExists);
+    list.onTableChanged = [this] { rearmWake(); };
     list.DoModal(nullptr);
+    rearmWake();
     saveDataFiles();
 }
 
@@ -378,6 +431,7 @@ void CClockDlg::OnQuickAlarm(int id) {
     editor.record.leadMinutes = settings.quickLead;
     editor.record.intervalMinutes = settings.quickInterval;
     table.alarms[table.alarmCount++] = editor.record;
+    rearmWake();
     saveDataFiles();
 }
 
@@ -392,6 +446,7 @@ void CClockDlg::OnMemo() {
 void CClockDlg::OnCalendar() {
     if (!calendarWindow_) {
         auto created = std::make_unique<CCalendarDlg>(hwnd(), table, settings, paths, defaultSoundExists);
+        created->onTableChanged = [this] { rearmWake(); };
         if (!created->Create())
             return;
         calendarWindow_ = std::move(created);
@@ -434,6 +489,8 @@ void CClockDlg::OnOptions() {
         SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
     InvalidateRect(hwnd(), nullptr, TRUE);
+    // The alarm service or the wake option may have changed.
+    rearmWake();
     saveDataFiles();
 }
 
@@ -538,6 +595,11 @@ void CClockDlg::OnDestroy() {
     if (clockFont_)
         DeleteObject(clockFont_);
     clockFont_ = nullptr;
+    // Closing the timer's only handle cancels it: no wake for a program that has ended.
+    stopKeepingAwake();
+    if (wakeTimer_)
+        CloseHandle(wakeTimer_);
+    wakeTimer_ = nullptr;
 }
 
 INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
@@ -559,6 +621,8 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
         // A click silences a ringing alarm and starts dragging the borderless clock.
         if (mciWindow)
             MCIWndStop(mciWindow);
+        // The user is there: the computer may sleep again as it likes.
+        stopKeepingAwake();
         PostMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, lp);
         return 0;
     case WM_PAINT:
@@ -594,6 +658,17 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     case kUnreadableFilesMessage:
         OnUnreadableFiles();
         handled = true;
+        return 0;
+    case WM_TIMECHANGE:
+        // The same local moment may now be another instant: armed afresh.
+        wakeKnown_ = false;
+        rearmWake();
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) {
+            wakeKnown_ = false;
+            rearmWake();
+        }
         return 0;
     }
     return 0;
