@@ -94,6 +94,42 @@ void BM_NextRingFullTable(benchmark::State& state) {
 }
 BENCHMARK(BM_NextRingFullTable)->Unit(benchmark::kMicrosecond);
 
+// nextWake over the same 150 alarms, each with a sound started four times
+// (5 minutes early, then every 5 minutes, the quick-alarm defaults), every
+// fifth running a program instead: what the clock asks after every change.
+struct WakeTable {
+    AlarmTable table{};
+    explicit WakeTable(int repeat = 4, int lead = 5, int interval = 5) {
+        static const Table alarms;
+        for (int i = 0; i < kMaxAlarms; ++i) {
+            AlarmRecord a = alarms.alarms[i];
+            std::strcpy(i % 5 ? a.soundPath : a.programPath, i % 5 ? "ring.wav" : "backup.bat");
+            a.repeatCount = static_cast<int8_t>(repeat);
+            a.leadMinutes = static_cast<int8_t>(lead);
+            a.intervalMinutes = static_cast<int8_t>(interval);
+            table.alarms[table.alarmCount++] = a;
+        }
+    }
+};
+
+void BM_NextWakeFullTable(benchmark::State& state) {
+    static const WakeTable wake;
+    const LocalTime now = at(2026, 12, 7, 10, 15, 30);
+    LocalTime next{};
+    for (auto _ : state) benchmark::DoNotOptimize(nextWake(wake.table, now, next));
+}
+BENCHMARK(BM_NextWakeFullTable)->Unit(benchmark::kMicrosecond);
+
+// The same with what an imported record may hold at most: 127 starts, 127
+// minutes apart, beginning 128 minutes after the ring (offsets over 11 days).
+void BM_NextWakeFullTableExtremeStarts(benchmark::State& state) {
+    static const WakeTable wake(127, -128, 127);
+    const LocalTime now = at(2026, 12, 7, 10, 15, 30);
+    LocalTime next{};
+    for (auto _ : state) benchmark::DoNotOptimize(nextWake(wake.table, now, next));
+}
+BENCHMARK(BM_NextWakeFullTableExtremeStarts)->Unit(benchmark::kMicrosecond);
+
 // The baseline, looking one year ahead only: it cannot prove "never" at all.
 void BM_WalkFullTableOneYear(benchmark::State& state) {
     static const Table table;

@@ -73,3 +73,49 @@ void alarmBeep(int frequency, int milliseconds) {
 #endif
     Beep(frequency, milliseconds);
 }
+
+void armWakeTimer(void* timer, const LocalTime& at) {
+#ifdef ZENTAR_TEST_SEAMS
+    char line[48];
+    std::snprintf(line, sizeof line, "wake %04d-%02d-%02d %02d:%02d:%02d", at.year, at.month, at.day, at.hour,
+                  at.minute, at.second);
+    record(line);
+#endif
+    if (!timer)
+        return;
+    // The local moment in UTC by the zone's rule for that day, so that a
+    // change of daylight time in between does not move it.
+    SYSTEMTIME local = {};
+    local.wYear = static_cast<WORD>(at.year);
+    local.wMonth = static_cast<WORD>(at.month);
+    local.wDayOfWeek = static_cast<WORD>(at.weekday);
+    local.wDay = static_cast<WORD>(at.day);
+    local.wHour = static_cast<WORD>(at.hour);
+    local.wMinute = static_cast<WORD>(at.minute);
+    local.wSecond = static_cast<WORD>(at.second);
+    SYSTEMTIME utc;
+    FILETIME due;
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &due)) {
+        CancelWaitableTimer(timer);
+        return;
+    }
+    LARGE_INTEGER when;
+    when.LowPart = due.dwLowDateTime;
+    when.HighPart = static_cast<LONG>(due.dwHighDateTime);
+    SetWaitableTimer(timer, &when, 0, nullptr, nullptr, TRUE);
+}
+
+void cancelWakeTimer(void* timer) {
+#ifdef ZENTAR_TEST_SEAMS
+    record("wake none");
+#endif
+    if (timer)
+        CancelWaitableTimer(timer);
+}
+
+void keepAwake(bool on) {
+#ifdef ZENTAR_TEST_SEAMS
+    record(on ? "awake on" : "awake off");
+#endif
+    SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED : ES_CONTINUOUS);
+}

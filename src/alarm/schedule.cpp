@@ -265,6 +265,83 @@ bool nextRing(const AlarmRecord& alarm, const LocalTime& after, LocalTime& next)
     return true;
 }
 
+bool wakesComputer(const AlarmRecord& alarm) {
+    if (alarm.disabled) return false;
+    return fieldLength(alarm.soundPath, sizeof alarm.soundPath) != 0 ||
+           fieldLength(alarm.programPath, sizeof alarm.programPath) != 0 ||
+           (alarm.specialAction >= 1 && alarm.specialAction <= 5);
+}
+
+namespace {
+
+// The minutes from a ring to the moments it acts at: 0 for the ring itself
+// and, with a sound, j * interval - lead for each start j; ascending, each
+// once. At most 128 of them (repeatCount is a signed byte).
+int actingOffsets(const AlarmRecord& alarm, int (&offsets)[128]) {
+    int n = 0;
+    offsets[n++] = 0;
+    if (fieldLength(alarm.soundPath, sizeof alarm.soundPath) != 0)
+        for (int j = 0; j < alarm.repeatCount; ++j) offsets[n++] = j * alarm.intervalMinutes - alarm.leadMinutes;
+    // Insertion sort: almost always a handful of values, mostly in order.
+    for (int i = 1; i < n; ++i)
+        for (int k = i; k > 0 && offsets[k - 1] > offsets[k]; --k) {
+            const int t = offsets[k];
+            offsets[k] = offsets[k - 1];
+            offsets[k - 1] = t;
+        }
+    int unique = 1;
+    for (int i = 1; i < n; ++i)
+        if (offsets[i] != offsets[unique - 1]) offsets[unique++] = offsets[i];
+    return unique;
+}
+
+}  // namespace
+
+bool nextWake(const AlarmTable& table, const LocalTime& after, LocalTime& wake, LocalTime* ring) {
+    const int64_t afterKey = wallSeconds(after);
+    bool found = false;
+    int64_t bestKey = 0;
+    LocalTime bestRing{};
+    int bestOffset = 0;
+    int offsets[128];
+    const int count = usedAlarms(table);
+    for (int i = 0; i < count; ++i) {
+        const AlarmRecord& alarm = table.alarms[i];
+        if (!wakesComputer(alarm)) continue;
+        const int n = actingOffsets(alarm, offsets);
+        const int64_t lowest = int64_t{offsets[0]} * 60, highest = int64_t{offsets[n - 1]} * 60;
+        // Only a ring after `after` less the latest offset can act after `after`.
+        LocalTime at;
+        if (!nextRing(alarm, addSeconds(after, -highest), at)) continue;
+        for (;;) {
+            const int64_t ringKey = wallSeconds(at);
+            if (found && ringKey + lowest >= bestKey) break;
+            // The first of this ring's moments after `after`; the latest one always is.
+            for (int k = 0; k < n; ++k) {
+                const int64_t key = ringKey + int64_t{offsets[k]} * 60;
+                if (key <= afterKey) continue;
+                if (!found || key < bestKey) {
+                    found = true;
+                    bestKey = key;
+                    bestRing = at;
+                    bestOffset = offsets[k];
+                }
+                break;
+            }
+            // An alarm rings at most once an hour: a later ring's first moment
+            // lies at least an hour after this ring's.
+            if (ringKey + 3600 + lowest >= bestKey) break;
+            LocalTime later;
+            if (!nextRing(alarm, at, later)) break;
+            at = later;
+        }
+    }
+    if (!found) return false;
+    wake = addSeconds(bestRing, int64_t{bestOffset} * 60);
+    if (ring) *ring = bestRing;
+    return true;
+}
+
 bool daylightPeriod(const TimeZoneRecord& zone, int year, DaylightPeriod& out) {
     if (zone.daylightDate.month == 0 || zone.daylightBias == 0) return false;
     DaylightPeriod p;

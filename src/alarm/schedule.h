@@ -48,6 +48,21 @@ bool isDueWith(const LocalTime& t, const AlarmRecord& a, LunarOf&& lunarOf) {
 // `temporary`. No allocation; bounded work whatever the record holds.
 bool nextRing(const AlarmRecord& alarm, const LocalTime& after, LocalTime& next);
 
+// Whether an alarm may wake the computer: it is enabled and makes a sound (a
+// non-empty soundPath), runs a program or has a power action 1..5. Alarms
+// with only a text never do.
+bool wakesComputer(const AlarmRecord& alarm);
+
+// The earliest moment strictly after `after` at which an alarm of the table
+// that wakesComputer starts its sound (with a non-empty soundPath: each of its
+// repeatCount starts, leadMinutes before a ring and then every
+// intervalMinutes, as the tick makes them) or falls due (second 0, weekday
+// filled in). The automatic chime never counts. False when no such moment
+// exists within nextRing's bounds. With `ring`, also the alarm minute that
+// moment belongs to (the ring of which it is a sound start, or itself). No
+// allocation.
+bool nextWake(const AlarmTable& table, const LocalTime& after, LocalTime& wake, LocalTime* ring = nullptr);
+
 // Proleptic Gregorian arithmetic on the wall clock: the result is `t` moved by
 // `seconds` with the weekday recomputed. No daylight-saving jump is applied,
 // so sound-start probes and the automatic alarm count wall-clock minutes.

@@ -132,11 +132,20 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
 
 }  // namespace
 
-bool startSound(const AlarmRecord& alarm, AlarmSeams& seams) {
+bool startSound(const AlarmRecord& alarm, AlarmSeams& seams, const char* defaultSoundPath) {
     const FieldText<sizeof alarm.soundPath> path(alarm.soundPath);
-    if (path.empty() || !seams.fileExists(path.c_str())) return false;
-    seams.playLooping(path.c_str());
-    return true;
+    if (path.empty()) return false;
+    if (seams.fileExists(path.c_str())) {
+        seams.playLooping(path.c_str());
+        return true;
+    }
+    // Renamed, deleted or left behind: the alarm is still heard.
+    if (defaultSoundPath && *defaultSoundPath && seams.fileExists(defaultSoundPath)) {
+        startDefaultSound(defaultSoundPath, seams);
+        return true;
+    }
+    for (int k = 0; k < 3; ++k) seams.beep(1000, 200);
+    return false;
 }
 
 void startDefaultSound(const char* defaultSoundPath, AlarmSeams& seams) {
@@ -174,13 +183,27 @@ void ClockTick::setDefaultSound(const char* path, bool exists) {
 bool ClockTick::enterSecond(const LocalTime& now) {
     const int64_t second = wallSeconds(now);
     if (haveLastSecond_ && second == lastSecond_) return false;
-    // Time before the first second, or before a clock set back, is not replayed.
-    claimFrom_ = haveLastSecond_ && second > lastSecond_ ? lastSecond_ : second - 1;
-    claimTo_ = second;
-    haveClaim_ = true;
     lastSecond_ = second;
     haveLastSecond_ = true;
+    claimTo_ = second;
+    haveClaim_ = true;
+    if (haveMark_ && second <= mark_ && mark_ - second <= kSetBackHold) {
+        // Set back: shown, but these seconds were processed already.
+        claimFrom_ = second;
+        return true;
+    }
+    // Time before the first second, or before a clock set back by more than
+    // kSetBackHold, is not replayed.
+    claimFrom_ = haveMark_ && second > mark_ ? mark_ : second - 1;
+    mark_ = second;
+    haveMark_ = true;
     return true;
+}
+
+LocalTime ClockTick::actsAfter(const LocalTime& now) const {
+    const int64_t second = wallSeconds(now);
+    if (!haveMark_ || second >= mark_ || mark_ - second > kSetBackHold) return now;
+    return addSeconds(now, mark_ - second);
 }
 
 void ClockTick::runSecond(const LocalTime& now, const TimeZoneRecord& zone) {
@@ -189,6 +212,11 @@ void ClockTick::runSecond(const LocalTime& now, const TimeZoneRecord& zone) {
     // claim only seconds after it, and this pass finishes its own afterwards.
     const int64_t from = haveClaim_ && claimTo_ == second ? claimFrom_ : second - 1;
     haveClaim_ = false;
+    if (from >= second) {
+        // A clock set back: nothing to process until it passes the mark.
+        zoneOffset_ = zoneOffsetSeconds(zone, now);
+        return;
+    }
     if (second - from > kCatchUpSeconds) {
         reportMissed(from, now);
     } else {
@@ -250,7 +278,7 @@ void ClockTick::processSecond(const LocalTime& now, const TimeZoneRecord& zone) 
     }
     for (const PlannedAlarm& step : plan) {
         for (int k = 0; k < step.soundStarts; ++k) {
-            if (!startSound(step.alarm, seams_)) continue;
+            if (!startSound(step.alarm, seams_, defaultSound_.c_str())) continue;
             ringing_ = true;
             ringingAlarm_ = step.alarm;
         }

@@ -29,11 +29,15 @@ public:
     virtual void postponePowerAlarm(const AlarmRecord& alarm) = 0;
 };
 
-// Plays the alarm's sound in a loop; an empty path or a missing file does
-// nothing at all, not even a beep. True when a sound was started.
-bool startSound(const AlarmRecord& alarm, AlarmSeams& seams);
+// Plays the alarm's sound in a loop; an empty path does nothing at all. A
+// file that does not exist is replaced by the default sound, through
+// startDefaultSound, when defaultSoundPath names a file that exists; else
+// the alarm beeps three times (1000 Hz, 200 ms), so it is never silent.
+// True when a sound was started.
+bool startSound(const AlarmRecord& alarm, AlarmSeams& seams, const char* defaultSoundPath = nullptr);
 
-// The automatic alarm's sound, whose file was found at start-up.
+// The default sound: the automatic alarm's, whose file was found at
+// start-up, and the stand-in for an alarm's missing sound.
 void startDefaultSound(const char* defaultSoundPath, AlarmSeams& seams);
 
 // The alarm's actions in order: program (shell, then command line, then a
@@ -52,12 +56,16 @@ public:
     void setDefaultSound(const char* path, bool exists);
 
     // True when `now` is a new second. It then claims every second since the
-    // last one claimed (only `now` itself on the first call, or after the clock
-    // went back), so that a nested tick never takes a second this one owns.
+    // latest one claimed (only `now` itself on the first call), so that a
+    // nested tick never takes a second this one owns. A clock set back by at
+    // most kSetBackHold claims nothing until it passes that latest second
+    // again: the time shows, but no alarm, sound start or chime comes twice.
+    // Set back further, it starts afresh from `now`, as a start-up does.
     bool enterSecond(const LocalTime& now);
 
     // Processes the seconds enterSecond claimed for `now`, or `now` alone when
-    // it claimed none for it. A gap of up to kCatchUpSeconds replays each
+    // it claimed none for it; nothing but the zone offset for a second it held
+    // back after the clock was set back. A gap of up to kCatchUpSeconds replays each
     // missed second in order, exactly as if it had been seen; after a longer
     // one, the texts of the alarms that fell due in its last day go to the
     // memo marked as missed, and nothing else is replayed. `now` itself is
@@ -73,8 +81,14 @@ public:
     // The offset to UTC+8 wall-clock time of the last second processed.
     int32_t zoneOffset() const { return zoneOffset_; }
 
+    // The moment after which the tick acts again on a clock showing `now`:
+    // `now` itself, or the latest second claimed while a set-back clock
+    // stands behind it (by at most kSetBackHold).
+    LocalTime actsAfter(const LocalTime& now) const;
+
     static constexpr int64_t kCatchUpSeconds = 300;
     static constexpr int64_t kMissedTextWindow = 24 * 3600;
+    static constexpr int64_t kSetBackHold = 26 * 3600;
 
 private:
     void processSecond(const LocalTime& now, const TimeZoneRecord& zone);
@@ -88,7 +102,9 @@ private:
     std::string defaultSound_;
     bool defaultSoundExists_ = false;
     bool haveLastSecond_ = false;
-    int64_t lastSecond_ = 0;   // wall-clock second last claimed
+    int64_t lastSecond_ = 0;   // wall-clock second last entered (shown)
+    bool haveMark_ = false;
+    int64_t mark_ = 0;         // the latest wall-clock second claimed in this run
     bool haveClaim_ = false;   // seconds (claimFrom_, claimTo_] wait for runSecond
     int64_t claimFrom_ = 0;
     int64_t claimTo_ = 0;

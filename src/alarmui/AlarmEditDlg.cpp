@@ -131,7 +131,11 @@ void CAlarmEditDlg::UpdatePreview(bool minuteFromSelection) {
     trial.minute = static_cast<int8_t>(minute);
     trial.disabled = IsDlgButtonChecked(hwnd(), IDC_EDIT_DISABLED) == BST_CHECKED ? 1 : 0;
     trial.calendarKind = lunar_ ? kCalendarLunar : kCalendarGregorian;
-    WriteText(IDC_EDIT_NEXT_RING, nextRingPreview(trial, win::localNow()).c_str());
+    // A sound that is not there will be replaced by the default chime.
+    char sound[kSoundLimit + 2] = {};
+    GetDlgItemTextA(hwnd(), IDC_EDIT_SOUND, sound, sizeof sound);
+    const bool soundMissing = sound[0] != '\0' && !win::isFile(sound);
+    WriteText(IDC_EDIT_NEXT_RING, nextRingPreview(trial, win::localNow(), soundMissing).c_str());
 }
 
 bool CAlarmEditDlg::ReadControls() {
@@ -214,6 +218,10 @@ bool CAlarmEditDlg::OnCommand(int id, int code, HWND control) {
     }
     if (id == IDC_EDIT_MINUTE && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)) {
         UpdatePreview(code == CBN_SELCHANGE);
+        return true;
+    }
+    if (id == IDC_EDIT_SOUND && code == EN_CHANGE) {
+        UpdatePreview();
         return true;
     }
     return win::Dialog::OnCommand(id, code, control);

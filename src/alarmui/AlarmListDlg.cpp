@@ -82,7 +82,9 @@ void CAlarmListDlg::FillList() {
     shownMinute_ = win::localNow();
     const int used = usedAlarms(table_);
     for (int i = 0; i < used; ++i) {
-        const auto cells = alarmRowCells(i, table_.alarms[i], shownMinute_);
+        const AlarmRecord& r = table_.alarms[i];
+        const std::string sound(r.soundPath, fieldLength(r.soundPath, sizeof r.soundPath));
+        const auto cells = alarmRowCells(i, r, shownMinute_, !sound.empty() && !win::isFile(sound.c_str()));
         LVITEMA row = {};
         row.mask = LVIF_TEXT;
         row.iItem = i;
@@ -93,6 +95,8 @@ void CAlarmListDlg::FillList() {
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+    if (onTableChanged)
+        onTableChanged();
 }
 
 // Rows, order and selection stay; only the next-ring texts are redone.
@@ -178,7 +182,16 @@ void CAlarmListDlg::OnImport() {
     char path[MAX_PATH * 2];
     if (!askForFile(hwnd(), false, path, sizeof path))
         return;
-    switch (importAlarms(path, table_)) {
+    // The file is read once: what the question names is what goes in.
+    std::vector<AlarmRecord> records;
+    ImportResult result = readImportFile(path, table_, records);
+    if (result == ImportResult::Imported) {
+        const std::string question = importQuestion(records.data(), static_cast<int>(records.size()));
+        if (!question.empty() && win::messageBox(hwnd(), question.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        result = appendImported(table_, records);
+    }
+    switch (result) {
     case ImportResult::Imported:
         FillList();
         break;

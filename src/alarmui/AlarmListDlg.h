@@ -2,6 +2,7 @@
 // buttons that add, edit, delete, switch, export, import and de-duplicate.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "app/paths.h"
@@ -17,6 +18,9 @@ public:
 
     void FillList();
     void RemoveAlarmAt(int index);
+
+    // Called after every change the list makes to the table (FillList follows each).
+    std::function<void()> onTableChanged;
 
 protected:
     BOOL OnInitDialog() override;

@@ -149,7 +149,9 @@ void switchCalendar(uint32_t& monthMask, uint32_t& dayMask, bool lunar, const Pr
     dayMask &= (uint32_t{1} << timeListSize(TimeList::Days, lunar)) - 1;
 }
 
-std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now) {
+namespace {
+
+std::string nextRingLine(const AlarmRecord& record, const LocalTime& now) {
     if (record.disabled)
         return "此闹铃已禁用。";
     LocalTime next;
@@ -159,6 +161,17 @@ std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now) {
     std::snprintf(text, sizeof text, "下次响铃：%d年%d月%d日 星期%s %02d:%02d", next.year, next.month,
                   next.day, weekdayNames[next.weekday], next.hour, next.minute);
     return text;
+}
+
+}  // namespace
+
+const char kMissingSoundNote[] = "（声音文件不存在，将以默认铃声代替）";
+
+std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now, bool soundMissing) {
+    std::string line = nextRingLine(record, now);
+    if (soundMissing)
+        line += kMissingSoundNote;
+    return line;
 }
 
 bool asksBeforeSaving(const AlarmRecord& record, const LocalTime& now) {

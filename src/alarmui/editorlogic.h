@@ -68,8 +68,10 @@ void switchCalendar(uint32_t& monthMask, uint32_t& dayMask, bool lunar, const Pr
 
 // The editor's line about the next ring of `record` after `now`:
 // "下次响铃：2026年12月9日 星期三 08:30", "按此设置，闹铃不会再响。" or,
-// for a disabled alarm, "此闹铃已禁用。".
-std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now);
+// for a disabled alarm, "此闹铃已禁用。". While the sound field names a file
+// that does not exist (soundMissing) it ends with kMissingSoundNote.
+std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now, bool soundMissing = false);
+extern const char kMissingSoundNote[];
 
 // OK asks kNeverRingsQuestion (Yes/No) first when this holds: the alarm is
 // enabled and will never ring again.

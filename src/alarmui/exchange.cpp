@@ -32,32 +32,71 @@ bool exportAlarms(const std::string& path, const AlarmTable& table) {
     return replaceFileAtomically(path, exportBytes(table));
 }
 
-ImportResult importFromBytes(const uint8_t* data, size_t size, uint64_t fileSize,
-                             AlarmTable& table) {
+namespace {
+
+// Whether a file may go into a table of `used` alarms; n is its record count then.
+ImportResult checkImport(const uint8_t* data, size_t size, uint64_t fileSize, int used, int32_t& n) {
     if (data == nullptr || size < 4 || fileSize < 4) return ImportResult::WrongSize;
-    const int32_t n = readCount(data);
+    n = readCount(data);
     // In 64 bits 4 + 848 * n cannot overflow for any non-negative s32.
     if (n < 0 || fileSize != 4 + uint64_t{kRecordSize} * static_cast<uint32_t>(n))
         return ImportResult::WrongSize;
-    const int used = usedAlarms(table);
     if (int64_t{used} + n > kMaxAlarms) return ImportResult::TooMany;
     // Accepted, so n <= kMaxAlarms; the bytes must really be at hand.
-    const size_t bytes = static_cast<size_t>(n) * kRecordSize;
-    if (size - 4 < bytes) return ImportResult::WrongSize;
-    if (n > 0) std::memcpy(&table.alarms[used], data + 4, bytes);
+    if (size - 4 < static_cast<size_t>(n) * kRecordSize) return ImportResult::WrongSize;
+    return ImportResult::Imported;
+}
+
+// The first bytes of a file, and its size as the checks need it. One byte
+// past the largest importable file tells a too-big file apart without
+// reading all of it; its own length then decides between the size message
+// and the capacity message.
+bool readImportBytes(const std::string& path, std::string& bytes, uint64_t& fileSize) {
+    fileSize = 0;
+    if (!readWholeFile(path, bytes, kMaxExportFileBytes + 1, &fileSize)) return false;
+    if (bytes.size() <= kMaxExportFileBytes) fileSize = bytes.size();
+    return true;
+}
+
+}  // namespace
+
+ImportResult importFromBytes(const uint8_t* data, size_t size, uint64_t fileSize,
+                             AlarmTable& table) {
+    const int used = usedAlarms(table);
+    int32_t n = 0;
+    const ImportResult checked = checkImport(data, size, fileSize, used, n);
+    if (checked != ImportResult::Imported) return checked;
+    if (n > 0) std::memcpy(&table.alarms[used], data + 4, static_cast<size_t>(n) * kRecordSize);
     table.alarmCount = used + n;
     return ImportResult::Imported;
 }
 
 ImportResult importAlarms(const std::string& path, AlarmTable& table) {
     std::string bytes;
-    // One byte past the largest importable file tells a too-big file apart
-    // without reading all of it; its own length then decides between the
-    // size message and the capacity message.
     uint64_t fileSize = 0;
-    if (!readWholeFile(path, bytes, kMaxExportFileBytes + 1, &fileSize))
-        return ImportResult::Unreadable;
-    if (bytes.size() <= kMaxExportFileBytes) fileSize = bytes.size();
+    if (!readImportBytes(path, bytes, fileSize)) return ImportResult::Unreadable;
     return importFromBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileSize,
                            table);
+}
+
+ImportResult readImportFile(const std::string& path, const AlarmTable& table, std::vector<AlarmRecord>& records) {
+    records.clear();
+    std::string bytes;
+    uint64_t fileSize = 0;
+    if (!readImportBytes(path, bytes, fileSize)) return ImportResult::Unreadable;
+    int32_t n = 0;
+    const ImportResult checked = checkImport(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                             fileSize, usedAlarms(table), n);
+    if (checked != ImportResult::Imported) return checked;
+    records.resize(static_cast<size_t>(n));
+    if (n > 0) std::memcpy(records.data(), bytes.data() + 4, static_cast<size_t>(n) * kRecordSize);
+    return ImportResult::Imported;
+}
+
+ImportResult appendImported(AlarmTable& table, const std::vector<AlarmRecord>& records) {
+    const int used = usedAlarms(table);
+    if (int64_t{used} + static_cast<int64_t>(records.size()) > kMaxAlarms) return ImportResult::TooMany;
+    if (!records.empty()) std::memcpy(&table.alarms[used], records.data(), records.size() * kRecordSize);
+    table.alarmCount = used + static_cast<int32_t>(records.size());
+    return ImportResult::Imported;
 }

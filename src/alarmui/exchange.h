@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/records.h"
 
@@ -35,3 +36,10 @@ inline ImportResult importFromBytes(const uint8_t* data, size_t size, AlarmTable
 }
 
 ImportResult importAlarms(const std::string& path, AlarmTable& table);
+
+// importAlarms in two steps, so that the records can be looked at before
+// they go in: the records the file would add to `table`, refused for the
+// same reasons (the table is not changed), then appending them, TooMany
+// when the table has filled up meanwhile.
+ImportResult readImportFile(const std::string& path, const AlarmTable& table, std::vector<AlarmRecord>& records);
+ImportResult appendImported(AlarmTable& table, const std::vector<AlarmRecord>& records);

@@ -79,11 +79,20 @@ std::string nextRingCell(const AlarmRecord& r, const LocalTime& now) {
     return text;
 }
 
-std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now) {
+const char kMissingFileMark[] = " (文件不存在)";
+
+std::string soundCell(const AlarmRecord& r, bool soundMissing) {
+    std::string cell = fileNameCell(r.soundPath, sizeof r.soundPath);
+    if (soundMissing && fieldLength(r.soundPath, sizeof r.soundPath) != 0) cell += kMissingFileMark;
+    return cell;
+}
+
+std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now,
+                                                    bool soundMissing) {
     const char* action = actionName(r.specialAction);
     return {numberCell(index, r),
             timeSummary(r),
-            fileNameCell(r.soundPath, sizeof r.soundPath),
+            soundCell(r, soundMissing),
             fieldText(r.text, sizeof r.text),
             fileNameCell(r.programPath, sizeof r.programPath),
             action ? action : "",
@@ -124,4 +133,30 @@ int markDuplicateAlarms(AlarmTable& table) {
         }
     }
     return marked;
+}
+
+bool runsProgramOrPower(const AlarmRecord& r) {
+    return fieldLength(r.programPath, sizeof r.programPath) != 0 || actionName(r.specialAction) != nullptr;
+}
+
+std::string importQuestion(const AlarmRecord* records, int count) {
+    int risky = 0;
+    std::string lines;
+    for (int i = 0; i < count; ++i) {
+        const AlarmRecord& r = records[i];
+        if (!runsProgramOrPower(r)) continue;
+        if (++risky > kImportQuestionLines) continue;
+        // The time cell ends in a blank, which parts it from what follows.
+        std::string line = timeSummary(r) + fieldText(r.programPath, sizeof r.programPath);
+        if (const char* action = actionName(r.specialAction)) {
+            if (fieldLength(r.programPath, sizeof r.programPath) != 0) line += " ";
+            line += action;
+        }
+        lines += "\r\n" + line;
+    }
+    if (risky == 0) return std::string();
+    if (risky > kImportQuestionLines) lines += "\r\n……";
+    char head[160];
+    std::snprintf(head, sizeof head, "导入的闹铃中有%d个会运行程序或关机、重启、待机、休眠、注销，确定导入吗？", risky);
+    return head + lines;
 }

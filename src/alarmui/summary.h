@@ -26,10 +26,25 @@ std::string parametersCell(const AlarmRecord& r);
 // after it, "不会再响" when it never rings again, "已禁用" when switched off.
 std::string nextRingCell(const AlarmRecord& r, const LocalTime& now);
 
+// "声音": the sound's file name, followed by kMissingFileMark when the file
+// does not exist (soundMissing, which the caller finds out).
+extern const char kMissingFileMark[];
+std::string soundCell(const AlarmRecord& r, bool soundMissing);
+
 // The cells of row `index`, column 0 first; the last one is the next ring
 // after `now`.
 constexpr int kNextRingColumn = kListColumns - 1;
-std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now);
+std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord& r, const LocalTime& now,
+                                                    bool soundMissing = false);
+
+// Whether a record runs a program or has a power action 1..5, enabled or not.
+bool runsProgramOrPower(const AlarmRecord& r);
+// The question an import asks before it adds `count` records of which at
+// least one runsProgramOrPower: how many do, then one line per such record
+// (its time cell, its program as stored and its action's name), at most
+// kImportQuestionLines of them, then "……". "" when none does.
+constexpr int kImportQuestionLines = 10;
+std::string importQuestion(const AlarmRecord* records, int count);
 
 // Removes one record; those behind it move down and keep their order.
 // Returns false for an index outside the table.

@@ -231,6 +231,8 @@ void CCalendarDlg::OpenAlarmEditor() {
         return;
     }
     table_.alarms[table_.alarmCount++] = editor.record;
+    if (onTableChanged)
+        onTableChanged();
 }
 
 void CCalendarDlg::OnPaint() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "app/paths.h"
 #include "calendar/calendartext.h"
@@ -21,6 +22,9 @@ public:
     bool Create();
     // Refreshes the three description lines (also on message 0x7F4).
     void UpdateInfoLines();
+
+    // Called after the double-click has added an alarm to the table.
+    std::function<void()> onTableChanged;
 
 protected:
     BOOL OnInitDialog() override;

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -137,7 +138,54 @@ BOOL CClockDlg::OnInitDialog() {
     lastTick_ = win::localNow();
     tick_.enterSecond(lastTick_);
     showTime(lastTick_);
+    // Unnamed, auto-reset: the tick takes its signal once.
+    wakeTimer_ = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+    rearmWake();
     return TRUE;
+}
+
+void CClockDlg::rearmWake() {
+    LocalTime wake = {}, ring = {};
+    // A clock set back acts again only after the latest second it processed.
+    const bool arm = wakeTimer_ && settings.alarmService && !settings.noWake &&
+                     nextWake(table, tick_.actsAfter(win::localNow()), wake, &ring);
+    if (wakeKnown_ && arm == wakeArmed_ && (!arm || sameSecond(wake, wakeFor_)))
+        return;
+    wakeKnown_ = true;
+    wakeArmed_ = arm;
+    if (!arm) {
+        cancelWakeTimer(wakeTimer_);
+        stopKeepingAwake();
+        return;
+    }
+    wakeFor_ = wake;
+    wakeRing_ = ring;
+    wakeAt_ = addSeconds(wake, -60);
+    armWakeTimer(wakeTimer_, wakeAt_);
+}
+
+void CClockDlg::followWake(const LocalTime& now) {
+    const int64_t second = wallSeconds(now);
+    // The timer cannot have fired before its moment: only then is its handle asked.
+    if (wakeArmed_ && second >= wallSeconds(wakeAt_) && WaitForSingleObject(wakeTimer_, 0) == WAIT_OBJECT_0) {
+        // Three minutes past the alarm minute, which a sound start may precede or follow.
+        const int64_t until = std::max(wallSeconds(wakeRing_), wallSeconds(wakeFor_)) + 180;
+        awakeUntil_ = awake_ ? std::max(awakeUntil_, until) : until;
+        if (!awake_)
+            keepAwake(true);
+        awake_ = true;
+    }
+    if (awake_ && second >= awakeUntil_)
+        stopKeepingAwake();
+    if (wakeArmed_ && second >= wallSeconds(wakeFor_))
+        rearmWake();
+}
+
+void CClockDlg::stopKeepingAwake() {
+    if (!awake_)
+        return;
+    awake_ = false;
+    keepAwake(false);
 }
 
 bool CClockDlg::createTooltip() {
@@ -254,6 +302,8 @@ void CClockDlg::OnTimer() {
     }
     if (!IsWindow(hwnd()))
         return;
+    if (newSecond)
+        followWake(now);
     updateHover(newSecond);
     // The options' colour swatches write the settings at once, Cancel or not.
     if (backBrush_ && (settings.backColor != paintedBackColor_ || settings.textColor != paintedTextColor_))
@@ -357,13 +407,14 @@ void CClockDlg::OnAddAlarm() {
     // Alarms may have come or gone while the editor was open.
     if (!roomForAlarm())
         return;
-    table.alarms[table.alarmCount++] = editor.record;
-    saveDataFiles();
+    appendAlarm(editor.record);
 }
 
 void CClockDlg::OnAlarmList() {
     CAlarmListDlg list(table, settings, paths, defaultSoundExists);
+    list.onTableChanged = [this] { rearmWake(); };
     list.DoModal(nullptr);
+    rearmWake();
     saveDataFiles();
 }
 
@@ -382,6 +433,7 @@ void CClockDlg::OnQuickAlarm(int id) {
 
 void CClockDlg::appendAlarm(const AlarmRecord& record) {
     table.alarms[table.alarmCount++] = record;
+    rearmWake();
     saveDataFiles();
 }
 
@@ -396,6 +448,7 @@ void CClockDlg::OnSnooze(int id) {
     const AlarmRecord snooze = snoozeAlarm(*tick_.ringingAlarm(), lastTick_, snoozeMinutes(id));
     MCIWndStop(mciWindow);
     tick_.soundStopped();
+    stopKeepingAwake();
     appendAlarm(snooze);
 }
 
@@ -416,6 +469,7 @@ void CClockDlg::OnMemo() {
 void CClockDlg::OnCalendar() {
     if (!calendarWindow_) {
         auto created = std::make_unique<CCalendarDlg>(hwnd(), table, settings, paths, defaultSoundExists);
+        created->onTableChanged = [this] { rearmWake(); };
         if (!created->Create())
             return;
         calendarWindow_ = std::move(created);
@@ -458,6 +512,8 @@ void CClockDlg::OnOptions() {
         SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
     InvalidateRect(hwnd(), nullptr, TRUE);
+    // The alarm service or the wake option may have changed.
+    rearmWake();
     saveDataFiles();
 }
 
@@ -576,6 +632,11 @@ void CClockDlg::OnDestroy() {
     if (clockFont_)
         DeleteObject(clockFont_);
     clockFont_ = nullptr;
+    // Closing the timer's only handle cancels it: no wake for a program that has ended.
+    stopKeepingAwake();
+    if (wakeTimer_)
+        CloseHandle(wakeTimer_);
+    wakeTimer_ = nullptr;
 }
 
 INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
@@ -598,6 +659,8 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
         if (mciWindow)
             MCIWndStop(mciWindow);
         tick_.soundStopped();
+        // The user is there: the computer may sleep again as it likes.
+        stopKeepingAwake();
         PostMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, lp);
         return 0;
     case WM_PAINT:
@@ -633,6 +696,17 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     case kUnreadableFilesMessage:
         OnUnreadableFiles();
         handled = true;
+        return 0;
+    case WM_TIMECHANGE:
+        // The same local moment may now be another instant: armed afresh.
+        wakeKnown_ = false;
+        rearmWake();
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) {
+            wakeKnown_ = false;
+            rearmWake();
+        }
         return 0;
     }
     return 0;

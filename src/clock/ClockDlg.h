@@ -36,6 +36,11 @@ public:
     // A power alarm's countdown was put off: it comes again as a temporary
     // alarm, unless the table is full (the message says so).
     void postponePowerAlarm(const AlarmRecord& alarm);
+    // Arms the wake timer 60 s before the next moment an alarm makes itself
+    // heard (nextWake), or cancels it with the alarm service or the wake
+    // option off or nothing to come. Called after every change of the table
+    // or the settings; does nothing when the answer stays the same.
+    void rearmWake();
 
 protected:
     BOOL OnInitDialog() override;
@@ -94,4 +99,18 @@ private:
     HFONT clockFont_ = nullptr;
     LocalTime lastTick_;
     SIZE templateSize_ = {};
+
+    // Once a second: the computer kept on once the wake timer fired, let go
+    // three minutes after the alarm minute; the timer re-armed once the
+    // moment it was armed for has come.
+    void followWake(const LocalTime& now);
+    void stopKeepingAwake();
+    HANDLE wakeTimer_ = nullptr;
+    bool wakeKnown_ = false;  // false until armed or cancelled once, and after a time change or resume
+    bool wakeArmed_ = false;
+    LocalTime wakeFor_ = {};  // the nextWake answer armed for
+    LocalTime wakeRing_ = {}; // the alarm minute it belongs to
+    LocalTime wakeAt_ = {};   // the moment the timer is set to, 60 s before
+    bool awake_ = false;      // the computer and display are kept on
+    int64_t awakeUntil_ = 0;  // wall-clock second to let them sleep again
 };

@@ -27,7 +27,8 @@ struct ClockSettings {
     char amMark[11];
     char pmMark[11];
     int8_t dstAdjust;        // automatic alarm: 0 none, 1 an hour earlier, 2 an hour later
-    uint8_t reserved[320];
+    uint8_t noWake;          // 0 wakes the computer for the next alarm (the default), 1 never
+    uint8_t reserved[319];
 };
 
 struct AlarmRecord {
@@ -86,7 +87,8 @@ static_assert(offsetof(ClockSettings, quickSound) == 89, "layout");
 static_assert(offsetof(ClockSettings, amMark) == 389, "layout");
 static_assert(offsetof(ClockSettings, pmMark) == 400, "layout");
 static_assert(offsetof(ClockSettings, dstAdjust) == 411, "layout");
-static_assert(offsetof(ClockSettings, reserved) == 412, "layout");
+static_assert(offsetof(ClockSettings, noWake) == 412, "layout");
+static_assert(offsetof(ClockSettings, reserved) == 413, "layout");
 
 static_assert(sizeof(AlarmRecord) == 848, "AlarmRecord is a file format");
 static_assert(offsetof(AlarmRecord, yearMask) == 0, "layout");

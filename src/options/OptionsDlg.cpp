@@ -76,6 +76,7 @@ BOOL COptionsDlg::OnInitDialog() {
     CheckDlgButton(hwnd(), IDC_OPT_FULL_TRANSPARENT, s.fullTransparent ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_SERVICE, s.alarmService ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_HOUR12, s.hour12 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd(), IDC_OPT_WAKE, s.noWake ? BST_UNCHECKED : BST_CHECKED);
     SendMessageA(item(IDC_OPT_ALPHA), TBM_SETPOS, TRUE, s.alphaLevel);
     if (s.zOrder >= 0 && s.zOrder < kZOrderRadios)
         CheckRadioButton(hwnd(), IDC_OPT_TOPMOST, IDC_OPT_NORMAL, IDC_OPT_TOPMOST + s.zOrder);
@@ -162,6 +163,7 @@ void COptionsDlg::OnOK() {
     if (!ReadInt(IDC_OPT_FONT_SIZE, kFontSizeMin, kFontSizeMax, in.fontSize))
         return;
     in.alarmService = IsDlgButtonChecked(hwnd(), IDC_OPT_SERVICE) == BST_CHECKED;
+    in.wake = IsDlgButtonChecked(hwnd(), IDC_OPT_WAKE) == BST_CHECKED;
     if (!ReadText(IDC_OPT_SOUND, in.quickSound, sizeof in.quickSound, kQuickSoundTypedLimit))
         return;
     in.hour12 = IsDlgButtonChecked(hwnd(), IDC_OPT_HOUR12) == BST_CHECKED;

@@ -58,6 +58,7 @@ bool applyOptionsInput(ClockSettings& s, const OptionsInput& in) {
     s.fontSize = static_cast<int8_t>(in.fontSize);
     s.alarmService = in.alarmService ? 1 : 0;
     s.dstAdjust = static_cast<int8_t>(in.dstAdjust);
+    s.noWake = in.wake ? 0 : 1;
 
     const char* face = in.fontName ? in.fontName : "";
     std::string cut(face, gbkPrefix(face, kFontNameLimit));

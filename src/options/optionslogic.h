@@ -51,6 +51,7 @@ struct OptionsInput {
     const char* repeat;    // the three quick-alarm combo texts
     const char* lead;
     const char* interval;
+    bool wake;             // 允许唤醒电脑以响铃: stored as noWake 0, unticked as 1
 };
 
 // Stores the input into the settings; false, with nothing changed, when the

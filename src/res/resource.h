@@ -111,6 +111,7 @@
 #define IDC_OPT_PM             1055
 #define IDC_OPT_DST            1062
 #define IDC_OPT_DST_STATUS     1063
+#define IDC_OPT_WAKE           1064
 
 // Clock window commands
 #define ID_OPTIONS             32771

@@ -754,7 +754,11 @@ std::string releaseChime() {
     return bytes;
 }
 
-std::vector<std::string> seamLog(const std::string& folder) {
+namespace {
+
+bool isWakeLine(const std::string& line) { return line.rfind("wake ", 0) == 0 || line.rfind("awake ", 0) == 0; }
+
+std::vector<std::string> seamLines(const std::string& folder, bool wake) {
     std::string bytes;
     std::vector<std::string> lines;
     if (!readBytes(folder + "\\zentar-seams.log", bytes))
@@ -762,11 +766,19 @@ std::vector<std::string> seamLog(const std::string& folder) {
     size_t start = 0;
     for (size_t i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\n') {
-            lines.push_back(bytes.substr(start, i - start));
+            const std::string line = bytes.substr(start, i - start);
+            if (isWakeLine(line) == wake)
+                lines.push_back(line);
             start = i + 1;
         }
     return lines;
 }
+
+}  // namespace
+
+std::vector<std::string> seamLog(const std::string& folder) { return seamLines(folder, false); }
+
+std::vector<std::string> wakeLog(const std::string& folder) { return seamLines(folder, true); }
 
 RECT rectOf(HWND window) {
     RECT r = {};
@@ -891,11 +903,14 @@ void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, boo
     }
     PostMessageA(files, WM_COMMAND, IDOK, 0);
     // Saving over an existing file is asked about first, in a message box: yes.
+    // A question of the program's own (owned by the dialog) is the scenario's.
     E2E_CHECK_MSG(waitFor([&] {
+                      if (!IsWindow(files))
+                          return true;
                       HWND ask = dialogWithItem(pid, IDYES);
-                      if (ask && GetDlgItem(ask, 0xFFFF))
+                      if (ask && GetDlgItem(ask, 0xFFFF) && GetWindow(ask, GW_OWNER) != dialog)
                           PostMessageA(ask, WM_COMMAND, IDYES, 0);
-                      return !IsWindow(files);
+                      return false;
                   }, 5000),
                   "the file dialog stayed open");
 }

@@ -153,8 +153,11 @@ void screenshot(const char* name, HWND window);
 std::string releaseChime();
 
 // Lines of zentar-seams.log in a program folder (what the test build recorded
-// instead of beeping or powering off).
+// instead of beeping or powering off), without those of the wake timer.
 std::vector<std::string> seamLog(const std::string& folder);
+// Only the wake timer's lines: "wake YYYY-MM-DD HH:MM:SS", "wake none",
+// "awake on", "awake off".
+std::vector<std::string> wakeLog(const std::string& folder);
 
 // Polls cond every 50 ms until it holds or the time is up.
 template <typename Cond>

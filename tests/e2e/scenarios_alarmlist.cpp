@@ -89,7 +89,8 @@ E2E_SCENARIO(list_shows_alarm_rows) {
     E2E_CHECK_MSG(column(run.view, 1) == "每日 8时 30分 |星期重复 7时 19时 5分 |年月日重复 22时 0分 |每日 每时 45分 |"
                                          "每日 每时 0分 |年月日重复 8时 30分 |年月日重复 每时 0分 |农历年月日重复 9时 0分 ",
                   column(run.view, 1));
-    E2E_CHECK(column(run.view, 2) == "morning.wav|||||||");
+    // C:\Sounds\morning.wav is on no disk here.
+    E2E_CHECK_MSG(column(run.view, 2) == "morning.wav (文件不存在)|||||||", column(run.view, 2));
     E2E_CHECK(column(run.view, 3) == "起床|上班打卡|圣诞快乐|休息一下||新年|去年|中秋");
     E2E_CHECK(column(run.view, 4) == "||notepad.exe|||||");
     E2E_CHECK(column(run.view, 5) == "||关机|||||");
@@ -187,10 +188,38 @@ E2E_SCENARIO(list_export_import_and_cleanup) {
     E2E_CHECK(column(run.view, 6) == "否|否|否|是|是|是");
     E2E_CHECK(column(run.view, 0) == "1|2 |||3|4|5 |||6");
 
+    // A file whose alarms run a program or power the computer off asks
+    // first, with Yes and No; No brings in nothing, Yes the whole file.
+    std::vector<AlarmRecord> risky = {alarm(4, "plain"), alarm(5, "prog"), alarm(6, "off")};
+    for (AlarmRecord& r : risky)
+        r.yearMask = yearBit(2010);  // never due while the scenario runs
+    std::strcpy(risky[1].programPath, "C:\\tools\\wipe.exe /all");
+    risky[2].specialAction = 1;
+    risky[2].hourMask = hourBit(23);
+    const int32_t three = 3;
+    E2E_CHECK(writeBytes(run.folder + "\\risky.bin", std::string(reinterpret_cast<const char*>(&three), 4) +
+                                                         std::string(reinterpret_cast<const char*>(risky.data()), 3 * 848)));
+    const std::string question = "导入的闹铃中有2个会运行程序或关机、重启、待机、休眠、注销，确定导入吗？"
+                                 "\r\n年月日重复 每时 5分 C:\\tools\\wipe.exe /all\r\n年月日重复 23时 6分 关机";
+    chooseFile(run.pid(), run.list, 1036, run.folder + "\\risky.bin");
+    std::string asked = answer(run.pid(), 5000, IDNO);
+    E2E_CHECK_MSG(asked == question, "the import asked '" + asked + "'");
+    sleepMs(300);
+    E2E_CHECK(!messageBox(run.pid(), 0) && rowCount(run.view) == 6);
+    chooseFile(run.pid(), run.list, 1036, run.folder + "\\risky.bin");
+    asked = answer(run.pid(), 5000, IDYES);
+    E2E_CHECK_MSG(asked == question, "the import asked '" + asked + "'");
+    E2E_CHECK(waitFor([&] { return rowCount(run.view) == 9; }, 3000));
+    sleepMs(300);
+    E2E_CHECK(!messageBox(run.pid(), 0));
+    E2E_CHECK(column(run.view, 3) == "one|two|three|one|two|three|plain|prog|off");
+    E2E_CHECK(column(run.view, 5) == "||||||||关机");
+
     // The marked copies stay out of db.dat.
     const auto saved = closeAndReadSaved(run);
-    E2E_CHECK(saved.size() == 3);
+    E2E_CHECK(saved.size() == 6);
     E2E_CHECK(std::memcmp(saved.data(), alarms.data(), 3 * 848) == 0);
+    E2E_CHECK(std::memcmp(saved.data() + 3, risky.data(), 3 * 848) == 0);
 }
 
 E2E_SCENARIO(list_edit_opens_the_top_selected_row) {

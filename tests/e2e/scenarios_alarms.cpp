@@ -453,3 +453,249 @@ E2E_SCENARIO(lunar_alarm_rings_on_its_lunar_day) {
         E2E_CHECK_MSG(note == (due ? "中秋赏月" : ""), "note.txt holds '" + note + "' after " + start);
     }
 }
+
+namespace {
+
+// The wake timer's armings and cancellings so far ("wake ..." lines only:
+// whether the timer itself fires depends on the real clock of the
+// wineserver, which a faked clock does not move).
+std::vector<std::string> wakeLines(const std::string& folder) {
+    std::vector<std::string> lines;
+    for (const std::string& line : wakeLog(folder))
+        if (line.rfind("wake ", 0) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const std::string& line : lines)
+        s += (s.empty() ? "" : " | ") + line;
+    return s;
+}
+
+// Waits until the wake lines are exactly `expected`.
+void expectWakeLines(const Session& run, const std::vector<std::string>& expected, const char* when) {
+    E2E_CHECK_MSG(waitFor([&] { return wakeLines(run.folder) == expected; }, 5000),
+                  std::string(when) + ": the wake lines read " + joined(wakeLines(run.folder)));
+}
+
+HWND openOptions(const Session& run) {
+    PostMessageA(run.clock, WM_COMMAND, 32771, 0);
+    HWND options = waitDialog(run.pid(), 1063);
+    E2E_CHECK_MSG(options, "the options dialog did not open");
+    return options;
+}
+
+// Clicks one check box of the options and confirms them.
+void toggleOption(const Session& run, int box) {
+    HWND options = openOptions(run);
+    click(options, box);
+    click(options, IDOK);
+    waitClosed(run, options, "the options dialog");
+}
+
+}  // namespace
+
+// The wake timer follows the table: armed 60 s before the next alarm that
+// makes itself heard (a text alone does not), after start-up, an edit and
+// a firing; cancelled with the option or the alarm service off. On the real
+// clock a timer whose moment has come keeps the computer awake until the
+// user clicks the clock.
+E2E_SCENARIO(wake_timer_follows_the_table) {
+    AlarmRecord sound = hourly("响铃");
+    sound.minute = 1;
+    std::strcpy(sound.soundPath, "tone.wav");
+    AlarmRecord textOnly = hourly("只有文字");
+    AlarmRecord off = hourly("");
+    std::strcpy(off.soundPath, "tone.wav");
+    off.disabled = 1;
+    Session run;
+    prepare(run, "wake_timer", defaultSettings(), {textOnly, sound, off});
+    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(2)));
+    launch(run, "2026-12-07 10:59:30");
+    std::vector<std::string> expected = {"wake 2026-12-07 11:00:00"};
+    expectWakeLines(run, expected, "after start-up");
+
+    // The sound alarm moved to minute 0 in the list's editor.
+    PostMessageA(run.clock, WM_COMMAND, 32772, 0);
+    HWND list = waitDialog(run.pid(), 1037);
+    E2E_CHECK_MSG(list, "the alarm list did not open");
+    HWND view = GetDlgItem(list, 1006);
+    selectRows(view, {1});
+    press(list, 1008);
+    HWND editor = waitDialog(run.pid(), 1013);
+    E2E_CHECK_MSG(editor, "no editor");
+    setText(editor, 1013, "0");
+    PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+    expected.push_back("wake 2026-12-07 10:59:00");
+    expectWakeLines(run, expected, "after an edit");
+    const std::string edited = itemText(run.clock, 1000);
+    E2E_CHECK_MSG(edited.compare(0, 5, "10:59") == 0, "the edit came too late, at " + edited);
+    PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    waitClosed(run, list, "the alarm list");
+
+    // 11:00: both alarms ring; the next is the sound's at 12:00.
+    HWND memo = waitDialog(run.pid(), 1001, 30000);
+    E2E_CHECK_MSG(memo, "the alarms did not ring");
+    expected.push_back("wake 2026-12-07 11:59:00");
+    expectWakeLines(run, expected, "after the alarm fired");
+
+    // The option off and on again, then the alarm service off.
+    toggleOption(run, 1064);
+    expected.push_back("wake none");
+    expectWakeLines(run, expected, "with the option off");
+    E2E_CHECK(readDataFile(run.folder).settings.noWake == 1);
+    toggleOption(run, 1064);
+    expected.push_back("wake 2026-12-07 11:59:00");
+    expectWakeLines(run, expected, "with the option on again");
+    E2E_CHECK(readDataFile(run.folder).settings.noWake == 0);
+    toggleOption(run, 1040);
+    expected.push_back("wake none");
+    expectWakeLines(run, expected, "with the alarm service off");
+    std::printf("         wake lines: %s\n", joined(expected).c_str());
+    exitProgram(run);
+
+    // On the real clock: an alarm at the next minute arms the timer for a
+    // moment already past, so it fires at once and the computer is kept
+    // awake; a click on the clock lets it sleep again.
+    SYSTEMTIME now;
+    E2E_CHECK(waitFor([&] { GetLocalTime(&now); return now.wSecond >= 5 && now.wSecond <= 45; }, 61000));
+    AlarmRecord soon = hourly("");
+    soon.minute = static_cast<int8_t>((now.wMinute + 1) % 60);
+    std::strcpy(soon.soundPath, "tone.wav");
+    Session real;
+    prepare(real, "wake_timer_real", defaultSettings(), {soon});
+    E2E_CHECK(writeBytes(real.folder + "\\tone.wav", toneWav(2)));
+    launch(real);
+    E2E_CHECK_MSG(waitFor([&] { const auto w = wakeLog(real.folder); return w.size() == 2 && w[1] == "awake on"; }, 5000),
+                  "the timer armed for a past moment kept nothing awake: " + joined(wakeLog(real.folder)));
+    const POINT c = centreOf(real.clock);
+    mouseClick(c.x, c.y);
+    E2E_CHECK_MSG(waitFor([&] { const auto w = wakeLog(real.folder); return w.size() == 3 && w[2] == "awake off"; }, 3000),
+                  "a click did not let the computer sleep: " + joined(wakeLog(real.folder)));
+    std::printf("         on the real clock: %s\n", joined(wakeLog(real.folder)).c_str());
+    exitProgram(real);
+}
+
+// The clock goes back over an alarm that has rung: 14 s (08:00:04 back to
+// 07:59:50, the case) and an hour. The repeated stretch is shown but
+// rings nothing again; the next alarm after it rings as usual.
+E2E_SCENARIO(clock_set_back_rings_nothing_twice) {
+    const LocalTime day = {2026, 12, 7, 0, 0, 0, 1};
+    AlarmRecord eight = hourly("起床");
+    eight.hourMask = hourBit(8);
+    std::strcpy(eight.programPath, ("\"" + driverPath() + "\" --touch ran.txt 起床").c_str());
+    AlarmRecord next = hourly("下一个");
+    next.hourMask = hourBit(8);
+    next.minute = 1;
+    Session run;
+    prepare(run, "clock_set_back", defaultSettings(), {eight, next});
+    launchMovable(run, "2026-12-07 07:59:55");
+    HWND memo = waitDialog(run.pid(), 1001, 15000);
+    E2E_CHECK_MSG(memo, "the 08:00 alarm did not ring; the clock shows " + itemText(run.clock, 1000));
+    std::string ran;
+    E2E_CHECK(waitFor([&] { return readBytes(run.folder + "\\ran.txt", ran) && ran == "起床"; }, 5000));
+    E2E_CHECK_MSG(itemText(memo, 1001) == "起床", "the memo reads '" + itemText(memo, 1001) + "'");
+
+    auto hms = [](const LocalTime& t) { return timeText(t).substr(11); };
+    auto shown = [&] { return wallSeconds(faceTime(run.clock, day)); };
+    auto runs = [&] {
+        std::string bytes;
+        readBytes(run.folder + "\\ran.txt", bytes);
+        int n = 0;
+        for (size_t at = bytes.find("起床"); at != std::string::npos; at = bytes.find("起床", at + 1)) ++n;
+        return n;
+    };
+    std::string results;
+    for (int back : {14, 3600}) {
+        // Set back from where the clock stands: 08:00:04 the first time.
+        E2E_CHECK(waitFor([&] { return shown() >= wallSeconds(LocalTime{2026, 12, 7, 8, 0, 4, 1}); }, 8000));
+        const LocalTime from = faceTime(run.clock, day);
+        const LocalTime to = addSeconds(from, -back);
+        moveClock(run, timeText(to));
+        E2E_CHECK_MSG(waitFor([&] { return shown() < wallSeconds(from); }, 5000),
+                      "the clock shows " + itemText(run.clock, 1000) + " after going back");
+        const LocalTime seen = faceTime(run.clock, day);
+        if (back > 60) {
+            // An hour earlier, then on to just before 08:00 again.
+            moveClock(run, "2026-12-07 07:59:55");
+            E2E_CHECK(waitFor([&] { return faceTime(run.clock, day).minute == 59; }, 5000));
+        }
+        // Through 08:00:00 once more, and three seconds past where it was.
+        E2E_CHECK_MSG(waitFor([&] { return shown() >= wallSeconds(from) + 3; }, 25000),
+                      "the clock shows " + itemText(run.clock, 1000));
+        sleepMs(500);
+        const std::string memoText = itemText(memo, 1001);
+        E2E_CHECK_MSG(memoText == "起床", "after going back " + std::to_string(back) + " s the memo reads '" + memoText + "'");
+        E2E_CHECK_MSG(runs() == 1, "after going back " + std::to_string(back) + " s the program ran " +
+                                       std::to_string(runs()) + " times");
+        results += (results.empty() ? "" : "; ") + std::string("set back ") + std::to_string(back) + " s, " +
+                   hms(from) + " -> " + hms(seen) + (back > 60 ? " -> 07:59:55" : "") + " -> " +
+                   hms(faceTime(run.clock, day)) + ": memo '" + memoText + "', program run " +
+                   std::to_string(runs()) + " time";
+    }
+    // Past the latest second processed, 08:01 rings once.
+    E2E_CHECK_MSG(waitFor([&] { return itemText(memo, 1001) == "起床\r\n下一个"; }, 65000),
+                  "the 08:01 alarm: the memo reads '" + itemText(memo, 1001) + "'");
+    sleepMs(1500);
+    E2E_CHECK(itemText(memo, 1001) == "起床\r\n下一个");
+    E2E_CHECK(seamLog(run.folder).size() == 2);  // the two texts' beeps, nothing more
+    std::printf("         %s; 08:01 then rang once\n", results.c_str());
+    exitProgram(run);
+}
+
+// A sound file that is gone plays notify.mp3 in its place, or beeps three
+// times without it; the list and the editor say the file is missing.
+E2E_SCENARIO(missing_sound_file_still_heard) {
+    AlarmRecord moved = hourly("换了电脑");
+    std::strcpy(moved.soundPath, "gone.wav");
+    Session run;
+    prepare(run, "missing_sound", defaultSettings(), {moved});
+    E2E_CHECK(writeBytes(run.folder + "\\notify.mp3", releaseChime()));
+    launch(run, kBeforeTheHour);
+    HWND mci = mciWindowOf(run.clock);
+    E2E_CHECK_MSG(mci, "no MCI window");
+    E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 8000), "nothing played for the missing sound");
+    // The chime of two seconds, not silence.
+    const LRESULT length = SendMessageA(mci, MCIWNDM_GETLENGTH, 0, 0);
+    E2E_CHECK_MSG(length >= 1900 && length <= 2200, "the stand-in lasts " + std::to_string(length));
+    E2E_CHECK(seamLog(run.folder).empty());
+
+    PostMessageA(run.clock, WM_COMMAND, 32772, 0);
+    HWND list = waitDialog(run.pid(), 1037);
+    E2E_CHECK_MSG(list, "the alarm list did not open");
+    HWND view = GetDlgItem(list, 1006);
+    E2E_CHECK_MSG(cell(view, 0, 2) == "gone.wav (文件不存在)", "the sound cell reads '" + cell(view, 0, 2) + "'");
+    selectRows(view, {0});
+    press(list, 1008);
+    HWND editor = waitDialog(run.pid(), 1013);
+    E2E_CHECK_MSG(editor, "no editor");
+    const std::string note = "（声音文件不存在，将以默认铃声代替）";
+    const std::string withNote = "下次响铃：2026年12月7日 星期一 12:00" + note;
+    expectText(editor, 1060, withNote);
+    // The line fits its place, note and all.
+    const std::string cut = cutTexts(editor, dialogFont(editor, 132));
+    E2E_CHECK_MSG(cut.empty(), "cut in the editor: " + cut);
+    setText(editor, 1015, "notify.mp3");
+    expectText(editor, 1060, "下次响铃：2026年12月7日 星期一 12:00");
+    setText(editor, 1015, "still-gone.mp3");
+    expectText(editor, 1060, withNote);
+    PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
+    E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+    PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    waitClosed(run, list, "the alarm list");
+    exitProgram(run);
+
+    // Without notify.mp3: three beeps through the beep seam, nothing else.
+    E2E_CHECK(DeleteFileA((run.folder + "\\notify.mp3").c_str()));
+    Session again;
+    again.folder = run.folder;
+    launch(again, kBeforeTheHour);
+    E2E_CHECK_MSG(waitFor([&] { return seamLog(again.folder).size() >= 3; }, 8000), "no beeps for the missing sound");
+    sleepMs(1000);
+    const auto log = seamLog(again.folder);
+    E2E_CHECK_MSG(log.size() == 3 && count(log, "beep 1000 200") == 3, "recorded: " + joined(log));
+    exitProgram(again);
+}

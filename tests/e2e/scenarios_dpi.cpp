@@ -203,6 +203,15 @@ E2E_SCENARIO(dpi_dialog_texts_fit) {
     sleepMs(300);
     expectWhole(editor, IDD_ALARMEDIT);
     scaledShot("alarm-editor", editor);
+    // A sound file that is not there adds its note to the next-ring line, which still fits.
+    setText(editor, IDC_EDIT_SOUND, "gone.wav");
+    const std::string note = "（声音文件不存在，将以默认铃声代替）";
+    E2E_CHECK_MSG(waitFor([&] {
+                      const std::string line = itemText(editor, IDC_EDIT_NEXT_RING);
+                      return line.size() > note.size() && line.compare(line.size() - note.size(), note.size(), note) == 0;
+                  }, 2000),
+                  "the next-ring line reads '" + itemText(editor, IDC_EDIT_NEXT_RING) + "'");
+    expectWhole(editor, IDD_ALARMEDIT);
     close(editor);
     close(list);
 

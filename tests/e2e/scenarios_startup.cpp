@@ -160,8 +160,15 @@ void endAndCheckFiles(const char* name, Ending ending) {
         PostMessageA(clock, WM_CLOSE, 0, 0);
         E2E_CHECK(zentar.waitExit(10000));
     }
-    // No temporary file is left beside the data.
-    E2E_CHECK_MSG(filesIn(folder).size() == 3, "stray files beside the program");
+    // No temporary file is left beside the data (the test build's own
+    // record of the wake timer, zentar-seams.log, is no file of the product).
+    std::string stray;
+    for (const WIN32_FIND_DATAA& file : filesIn(folder)) {
+        const std::string name = file.cFileName;
+        if (name != "Zentar.exe" && name != "db.dat" && name != "note.txt" && name != "zentar-seams.log")
+            stray += " " + name;
+    }
+    E2E_CHECK_MSG(stray.empty(), "stray files beside the program:" + stray);
 }
 
 }  // namespace

@@ -228,3 +228,15 @@ TEST(EditorLunar, TheBoxSwitchesThePresetDateOrKeepsEntriesByIndex) {
 }
 
 }  // namespace
+
+TEST(EditorNextRing, AMissingSoundFileIsNamedAtTheEnd) {
+    AlarmRecord r = emptyAlarm();
+    r.hourMask = hourBit(8);
+    r.minute = 30;
+    const LocalTime now = at(2026, 12, 7, 10, 0);
+    EXPECT_EQ(nextRingPreview(r, now, true), "下次响铃：2026年12月8日 星期二 08:30（声音文件不存在，将以默认铃声代替）");
+    EXPECT_EQ(nextRingPreview(r, now, false), "下次响铃：2026年12月8日 星期二 08:30");
+    r.disabled = 1;
+    EXPECT_EQ(nextRingPreview(r, now, true), "此闹铃已禁用。（声音文件不存在，将以默认铃声代替）");
+    EXPECT_STREQ(kMissingSoundNote, "（声音文件不存在，将以默认铃声代替）");
+}

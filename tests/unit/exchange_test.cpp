@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "model/atomicfile.h"
 
@@ -115,5 +116,38 @@ TEST(ExchangeFiles, WholeFilesOrNothing) {
     ASSERT_TRUE(replaceFileAtomically(path, fileOf(150, 150)));
     EXPECT_EQ(importAlarms(path, *empty), ImportResult::Imported);
     EXPECT_EQ(empty->alarms[149].yearMask, 0x74747474u);  // 't': the 150th record
+    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(ExchangeFiles, ReadFirstThenAppendWhatWasRead) {
+    char name[] = "/tmp/zentar-exchange.XXXXXX";
+    const std::string dir = mkdtemp(name);
+    const std::string path = dir + "/alarms.bin";
+    auto t = tableOf(3);
+    const auto before = std::make_unique<AlarmTable>(*t);
+    std::vector<AlarmRecord> records;
+    // The same refusals as importAlarms, and the table untouched throughout.
+    EXPECT_EQ(readImportFile(dir + "/missing.bin", *t, records), ImportResult::Unreadable);
+    ASSERT_TRUE(replaceFileAtomically(path, fileOf(2, 2, 1)));
+    EXPECT_EQ(readImportFile(path, *t, records), ImportResult::WrongSize);
+    ASSERT_TRUE(replaceFileAtomically(path, fileOf(148, 148)));
+    EXPECT_EQ(readImportFile(path, *t, records), ImportResult::TooMany);
+    EXPECT_TRUE(records.empty());
+    ASSERT_TRUE(replaceFileAtomically(path, fileOf(2, 2)));
+    ASSERT_EQ(readImportFile(path, *t, records), ImportResult::Imported);
+    EXPECT_EQ(std::memcmp(t.get(), before.get(), sizeof(AlarmTable)), 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].yearMask, 0x62626262u);  // 'b'
+    // What was read goes in, even if the file changed meanwhile.
+    ASSERT_TRUE(replaceFileAtomically(path, fileOf(1, 1)));
+    EXPECT_EQ(appendImported(*t, records), ImportResult::Imported);
+    EXPECT_EQ(t->alarmCount, 5);
+    EXPECT_EQ(std::memcmp(&t->alarms[3], records.data(), 2 * kRec), 0);
+    EXPECT_EQ(t->alarms[5].yearMask, 0xEEEEEEEEu);
+    // A table that filled up meanwhile takes nothing.
+    t->alarmCount = 149;
+    EXPECT_EQ(appendImported(*t, records), ImportResult::TooMany);
+    EXPECT_EQ(t->alarmCount, 149);
+    EXPECT_EQ(appendImported(*t, {}), ImportResult::Imported);
     std::system(("rm -rf '" + dir + "'").c_str());
 }

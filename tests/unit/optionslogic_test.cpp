@@ -62,6 +62,21 @@ TEST(OptionsApply, StoresTheInputButNotPositionAndColours) {
     EXPECT_TRUE(s.quickRepeat == 0 && s.quickLead == 0 && s.quickInterval == 0);
 }
 
+TEST(OptionsApply, TheWakeBoxIsStoredInTheFirstReservedByte) {
+    ClockSettings s = defaultSettings();
+    EXPECT_EQ(s.noWake, 0);  // every existing db.dat holds 0 there: wake
+    OptionsInput in = input();
+    in.wake = false;
+    ASSERT_TRUE(applyOptionsInput(s, in));
+    EXPECT_EQ(s.noWake, 1);
+    in.wake = true;
+    ASSERT_TRUE(applyOptionsInput(s, in));
+    EXPECT_EQ(s.noWake, 0);
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&s);
+    s.noWake = 1;
+    EXPECT_EQ(bytes[412], 1);
+}
+
 TEST(OptionsApply, SoundPathOf120BytesIsRefusedAndLongFaceNamesAreCut) {
     ClockSettings s = defaultSettings();
     const ClockSettings before = s;

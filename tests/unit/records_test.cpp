@@ -31,7 +31,9 @@ TEST(RecordsDefaults, SettingsImageHoldsStartUpValuesAndZeroPadding) {
     EXPECT_EQ(0, std::memcmp(s.pmMark, pm, sizeof pm));
     EXPECT_TRUE(allZero(s.quickSound, sizeof s.quickSound));
     EXPECT_EQ(s.dstAdjust, 0);
+    EXPECT_EQ(s.noWake, 0);
     EXPECT_TRUE(allZero(s.reserved, sizeof s.reserved));
+    EXPECT_EQ(sizeof s.reserved, 319u);
 }
 
 TEST(RecordsDefaults, EmptyAlarmIsAllZero) {

@@ -570,3 +570,171 @@ TEST(ScheduleLunarDue, FestivalsLastDaysAndFirstsOverEveryDay) {
     EXPECT_FALSE(isDue(at(1900, 12, 22, 9), firsts));
     EXPECT_FALSE(isDue(at(67437, 2, 19, 9), firsts));  // wraps to 1901 in 16 bits
 }
+
+namespace {
+
+AlarmTable tableOf(const std::vector<AlarmRecord>& alarms) {
+    AlarmTable t{};
+    for (const AlarmRecord& a : alarms) t.alarms[t.alarmCount++] = a;
+    return t;
+}
+
+template <size_t N>
+void putText(char (&field)[N], const char* text) {
+    std::snprintf(field, N, "%s", text);
+}
+
+AlarmRecord wakeAlarm(int hour, int minute, const char* sound, const char* program = "", int action = 0,
+                      const char* text = "") {
+    AlarmRecord a = alarmAt(minute);
+    a.hourMask = hour < 0 ? 0 : hourBit(hour);
+    putText(a.soundPath, sound);
+    putText(a.programPath, program);
+    putText(a.text, text);
+    a.specialAction = action;
+    a.repeatCount = 1;
+    a.intervalMinutes = 5;
+    return a;
+}
+
+// The tick's own rule, minute by minute: the first second 0 after `after`
+// and before `until` at which an alarm that makes a sound, runs a program
+// or has a power action falls due or, with a sound, starts it.
+bool walkNextWake(const AlarmTable& table, const LocalTime& after, const LocalTime& until, LocalTime& wake) {
+    LocalTime t = after;
+    t.second = 0;
+    t = addSeconds(t, 60);
+    for (const int64_t end = wallSeconds(until); wallSeconds(t) < end; t = addSeconds(t, 60)) {
+        for (int i = 0; i < usedAlarms(table); ++i) {
+            const AlarmRecord& a = table.alarms[i];
+            const bool sound = a.soundPath[0] != '\0';
+            if (a.disabled || !(sound || a.programPath[0] != '\0' || (a.specialAction >= 1 && a.specialAction <= 5)))
+                continue;
+            bool acts = isDue(t, a);
+            for (int j = 0; sound && !acts && j < a.repeatCount; ++j)
+                acts = isDue(addSeconds(t, (int64_t{a.leadMinutes} - int64_t{j} * a.intervalMinutes) * 60), a);
+            if (acts) {
+                wake = t;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(ScheduleNextWake, OnlyAlarmsThatMakeThemselvesHeardCount) {
+    LocalTime wake{};
+    const LocalTime now = at(2026, 12, 7, 10, 0, 30);
+    // A text alone, or a disabled alarm, never wakes the computer.
+    AlarmRecord off = wakeAlarm(10, 10, "ring.wav");
+    off.disabled = 1;
+    EXPECT_FALSE(nextWake(tableOf({wakeAlarm(10, 5, "", "", 0, "只有文字"), off}), now, wake));
+    EXPECT_FALSE(nextWake(tableOf({}), now, wake));
+    // A sound, a program and a power action each do, at their time.
+    for (const AlarmRecord& a : {wakeAlarm(10, 20, "ring.wav"), wakeAlarm(10, 20, "", "backup.bat"),
+                                 wakeAlarm(10, 20, "", "", 3), wakeAlarm(10, 20, "", "", 5, "bye")}) {
+        ASSERT_TRUE(nextWake(tableOf({wakeAlarm(10, 5, "", "", 0, "text"), a}), now, wake));
+        EXPECT_EQ(show(wake), show(at(2026, 12, 7, 10, 20)));
+    }
+    // An action outside 1..5 is none.
+    EXPECT_FALSE(nextWake(tableOf({wakeAlarm(10, 20, "", "", 6)}), now, wake));
+    // The count is clamped like the tick's.
+    AlarmTable t = tableOf({wakeAlarm(10, 20, "ring.wav")});
+    t.alarmCount = -3;
+    EXPECT_FALSE(nextWake(t, now, wake));
+}
+
+TEST(ScheduleNextWake, SoundStartsAsTheTickMakesThem) {
+    LocalTime wake{};
+    // Lead 10, interval 5, three starts: 07:50, 07:55, 08:00 for the 08:00 alarm.
+    AlarmRecord a = wakeAlarm(8, 0, "ring.wav");
+    a.leadMinutes = 10;
+    a.repeatCount = 3;
+    const AlarmTable t = tableOf({a});
+    LocalTime ring{};
+    ASSERT_TRUE(nextWake(t, at(2026, 12, 7, 7, 0), wake, &ring));
+    EXPECT_EQ(show(wake), show(at(2026, 12, 7, 7, 50)));
+    EXPECT_EQ(show(ring), show(at(2026, 12, 7, 8, 0)));  // the alarm minute it belongs to
+    // Strictly after: at 07:50:00 the next is 07:55.
+    ASSERT_TRUE(nextWake(t, at(2026, 12, 7, 7, 50), wake));
+    EXPECT_EQ(show(wake), show(at(2026, 12, 7, 7, 55)));
+    ASSERT_TRUE(nextWake(t, at(2026, 12, 7, 7, 59, 59), wake));
+    EXPECT_EQ(show(wake), show(at(2026, 12, 7, 8, 0)));
+    ASSERT_TRUE(nextWake(t, at(2026, 12, 7, 8, 0), wake));
+    EXPECT_EQ(show(wake), show(at(2026, 12, 8, 7, 50)));
+    // A program-only alarm wakes at its time, not at its (silent) starts.
+    AlarmRecord program = a;
+    program.soundPath[0] = '\0';
+    putText(program.programPath, "backup.bat");
+    ASSERT_TRUE(nextWake(tableOf({program}), at(2026, 12, 7, 7, 0), wake));
+    EXPECT_EQ(show(wake), show(at(2026, 12, 7, 8, 0)));
+    // Later starts of an earlier ring come before the next ring: hourly at :00,
+    // starts at :00, :20 and :40.
+    AlarmRecord hourly = wakeAlarm(-1, 0, "ring.wav");
+    hourly.intervalMinutes = 20;
+    hourly.repeatCount = 3;
+    ASSERT_TRUE(nextWake(tableOf({hourly}), at(2026, 12, 7, 10, 5), wake, &ring));
+    EXPECT_EQ(show(wake), show(at(2026, 12, 7, 10, 20)));
+    EXPECT_EQ(show(ring), show(at(2026, 12, 7, 10, 0)));
+    // Starts of a ring after a month end belong to the evening before.
+    AlarmRecord first = wakeAlarm(0, 2, "ring.wav");
+    first.dayMask = dayBit(1);
+    first.leadMinutes = 5;
+    ASSERT_TRUE(nextWake(tableOf({first}), at(2027, 1, 15), wake));
+    EXPECT_EQ(show(wake), show(at(2027, 1, 31, 23, 57)));
+    // The earliest of the table wins, whatever its place.
+    ASSERT_TRUE(nextWake(tableOf({a, hourly, first}), at(2026, 12, 7, 7, 45), wake));
+    EXPECT_EQ(show(wake), show(at(2026, 12, 7, 7, 50)));
+    // Never, within nextRing's bounds.
+    AlarmRecord never = wakeAlarm(8, 0, "ring.wav");
+    never.yearMask = yearBit(2020);
+    EXPECT_FALSE(nextWake(tableOf({never}), at(2026, 12, 7), wake));
+}
+
+TEST(ScheduleNextWake, RandomTablesAgreeWithTheTicksRuleMinuteByMinute) {
+    Rng r{1717};
+    const int kLeads[] = {0, 1, 5, 10, 15, 20}, kIntervals[] = {1, 5, 10, 15, 20};
+    int found = 0, beyond = 0;
+    for (int round = 0; round < 600; ++round) {
+        std::vector<AlarmRecord> alarms;
+        for (int i = 0, n = 1 + r.below(6); i < n; ++i) {
+            AlarmRecord a = randomAlarm(r, r.below(5) ? kCalendarGregorian : kCalendarLunar);
+            if (r.below(4) == 0) a.yearMask = yearBit(2026 + r.below(3));
+            if (r.below(3)) a.dayMask = 0;  // rings within the walk more often
+            if (r.below(20) == 0) a.minute = static_cast<int8_t>(60 + r.below(10));
+            const int what = r.below(6);
+            putText(a.soundPath, what <= 2 ? "ring.wav" : "");
+            putText(a.programPath, what == 3 ? "backup.bat" : "");
+            a.specialAction = what == 4 ? 1 + r.below(5) : 0;
+            putText(a.text, what == 5 || r.below(2) ? "text" : "");
+            // The editor's numbers mostly; now and then what an imported record may hold.
+            const bool odd = r.below(8) == 0;
+            a.leadMinutes = static_cast<int8_t>(odd ? r.below(256) - 128 : kLeads[r.below(6)]);
+            a.intervalMinutes = static_cast<int8_t>(odd ? r.below(256) - 128 : kIntervals[r.below(5)]);
+            a.repeatCount = static_cast<int8_t>(odd ? r.below(40) - 5 : 1 + r.below(10));
+            a.disabled = r.below(10) == 0;
+            alarms.push_back(a);
+        }
+        const AlarmTable table = tableOf(alarms);
+        const LocalTime after = r.moment(2026, 3);
+        const LocalTime until = addSeconds(after, 3 * 86400);
+        LocalTime fast{}, slow{};
+        const bool have = nextWake(table, after, fast);
+        if (walkNextWake(table, after, until, slow)) {
+            ASSERT_TRUE(have) << round << " walk " << show(slow);
+            ASSERT_EQ(show(fast), show(slow)) << round;
+            ++found;
+        } else if (have) {
+            // Past the walk: it must be a moment the walk would have stopped at.
+            ASSERT_GE(wallSeconds(fast), wallSeconds(until)) << round << " " << show(fast);
+            LocalTime check{};
+            ASSERT_TRUE(walkNextWake(table, addSeconds(fast, -1), addSeconds(fast, 1), check)) << round;
+            ++beyond;
+        }
+    }
+    // Both kinds of answer were compared, and not only trivial ones.
+    EXPECT_GT(found, 250);
+    EXPECT_GT(beyond, 20);
+}

@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "testtime.h"
 
@@ -168,4 +170,60 @@ TEST(SummaryTable, CleanupMarksLaterExactCopies) {
     d->alarmCount = 6;
     markDuplicateAlarms(*d);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(d->alarms[i].temporary, i >= 3 || i == 1) << i;
+}
+
+TEST(SummaryCells, AMissingSoundFileIsMarkedInItsCell) {
+    AlarmRecord r = alarmAt(hourBit(8), 30);
+    std::strcpy(r.soundPath, "C:\\Sounds\\morning.wav");
+    EXPECT_EQ(soundCell(r, false), "morning.wav");
+    EXPECT_EQ(soundCell(r, true), "morning.wav (文件不存在)");
+    EXPECT_EQ(alarmRowCells(0, r, at(2026, 12, 7), true)[2], "morning.wav (文件不存在)");
+    EXPECT_EQ(alarmRowCells(0, r, at(2026, 12, 7))[2], "morning.wav");
+    // No sound, nothing to miss.
+    r.soundPath[0] = '\0';
+    EXPECT_EQ(soundCell(r, true), "");
+}
+
+TEST(SummaryImport, TheQuestionNamesEveryRecordThatRunsSomething) {
+    std::vector<AlarmRecord> records(3, alarmAt(hourBit(8), 30));
+    std::strcpy(records[0].text, "只是提醒");
+    std::strcpy(records[0].soundPath, "ring.wav");
+    EXPECT_EQ(importQuestion(records.data(), 3), "");
+    EXPECT_EQ(importQuestion(nullptr, 0), "");
+    std::strcpy(records[1].programPath, "C:\\tools\\wipe.exe /all");
+    records[2].specialAction = 1;
+    records[2].weekdayMask = weekdayBit(5);
+    records[2].hourMask = hourBit(23);
+    records[2].minute = 0;
+    const std::string head = "导入的闹铃中有2个会运行程序或关机、重启、待机、休眠、注销，确定导入吗？";
+    EXPECT_EQ(importQuestion(records.data(), 3),
+              head + "\r\n每日 8时 30分 C:\\tools\\wipe.exe /all\r\n星期重复 23时 0分 关机");
+    // Both at once, a disabled record too; an action outside 1..5 is none.
+    records[1].specialAction = 5;
+    records[1].disabled = 1;
+    records[0].specialAction = 9;
+    EXPECT_EQ(importQuestion(records.data(), 3),
+              head + "\r\n每日 8时 30分 C:\\tools\\wipe.exe /all 注销\r\n星期重复 23时 0分 关机");
+    EXPECT_TRUE(runsProgramOrPower(records[1]) && runsProgramOrPower(records[2]) && !runsProgramOrPower(records[0]));
+
+    // At most ten lines, then "……"; the count is of them all.
+    std::vector<AlarmRecord> many(12, alarmAt(0, 0));
+    for (int i = 0; i < 12; ++i) {
+        many[i].minute = static_cast<int8_t>(i);
+        many[i].specialAction = 2;
+    }
+    const std::string question = importQuestion(many.data(), 12);
+    EXPECT_EQ(question.rfind("导入的闹铃中有12个", 0), 0u);
+    EXPECT_NE(question.find("\r\n每日 每时 9分 重启"), std::string::npos);
+    EXPECT_EQ(question.find("每日 每时 10分 "), std::string::npos);
+    const std::string ellipsis = "\r\n……";
+    EXPECT_EQ(question.substr(question.size() - ellipsis.size()), ellipsis);
+    int lines = 0;
+    for (size_t at = question.find("\r\n"); at != std::string::npos; at = question.find("\r\n", at + 1)) ++lines;
+    EXPECT_EQ(lines, 11);
+    // A program path filling its field to the end is read within it.
+    AlarmRecord full = alarmAt(hourBit(8), 30);
+    std::memset(full.programPath, 'p', sizeof full.programPath);
+    EXPECT_EQ(importQuestion(&full, 1), "导入的闹铃中有1个会运行程序或关机、重启、待机、休眠、注销，确定导入吗？\r\n每日 8时 30分 " +
+                                            std::string(sizeof full.programPath, 'p'));
 }

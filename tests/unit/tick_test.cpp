@@ -113,11 +113,50 @@ using TickGap = TickFixture;
 TEST_F(TickFire, SoundNeedsAPathAndAnExistingFile) {
     seams.files = {"ring.mp3"};
     startSound(alarm(8, 0), seams);
-    startSound(alarm(8, 0, "", "gone.mp3"), seams);
     startSound(alarm(8, 0, "", "ring.mp3"), seams);
     startDefaultSound("notify.mp3", seams);
-    EXPECT_EQ(seams.log, (std::vector<std::string>{"exists gone.mp3", "exists ring.mp3",
-                                                   "play ring.mp3", "play notify.mp3"}));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"exists ring.mp3", "play ring.mp3", "play notify.mp3"}));
+}
+
+TEST_F(TickFire, AMissingSoundPlaysTheDefaultSoundOrBeeps) {
+    seams.files = {"C:\\Zentar\\notify.mp3"};
+    startSound(alarm(8, 0, "", "gone.mp3"), seams, "C:\\Zentar\\notify.mp3");
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"exists gone.mp3", "exists C:\\Zentar\\notify.mp3",
+                                                   "play C:\\Zentar\\notify.mp3"}));
+    // Without the default sound, or with it gone too, three beeps.
+    for (const char* fallback : {static_cast<const char*>(nullptr), "", "D:\\notify.mp3"}) {
+        seams.log.clear();
+        startSound(alarm(8, 0, "", "gone.mp3"), seams, fallback);
+        std::vector<std::string> want = {"exists gone.mp3"};
+        if (fallback && *fallback) want.push_back(std::string("exists ") + fallback);
+        want.insert(want.end(), 3, "beep 1000/200");
+        EXPECT_EQ(seams.log, want);
+    }
+    // An empty path stays silent, default sound or not.
+    seams.log.clear();
+    startSound(alarm(8, 0), seams, "C:\\Zentar\\notify.mp3");
+    EXPECT_TRUE(seams.log.empty());
+}
+
+TEST_F(TickSchedule, EveryStartOfAMissingSoundUsesTheDefaultSound) {
+    tick.setDefaultSound("notify.mp3", true);
+    seams.files = {"notify.mp3"};
+    AlarmRecord a = alarm(8, 0, "起床", "moved\\ring.mp3");
+    a.leadMinutes = 5;
+    a.repeatCount = 2;
+    add(a);
+    EXPECT_EQ(minutes(at(2015, 6, 10, 7, 54), 8),
+              (std::vector<std::string>{"06-10 07:55 exists moved\\ring.mp3", "06-10 07:55 exists notify.mp3",
+                                        "06-10 07:55 play notify.mp3", "06-10 08:00 exists moved\\ring.mp3",
+                                        "06-10 08:00 exists notify.mp3", "06-10 08:00 play notify.mp3",
+                                        "06-10 08:00 memo 起床"}));
+    // Without the chime it beeps instead: never silent.
+    tick.setDefaultSound("notify.mp3", false);
+    seams.files.clear();
+    const auto beeps = minutes(at(2015, 6, 11, 7, 55), 1);
+    EXPECT_EQ(beeps, (std::vector<std::string>{"06-11 07:55 exists moved\\ring.mp3", "06-11 07:55 exists notify.mp3",
+                                               "06-11 07:55 beep 1000/200", "06-11 07:55 beep 1000/200",
+                                               "06-11 07:55 beep 1000/200"}));
 }
 
 TEST_F(TickFire, ProgramFallsBackToCommandLineThenBeeps) {
@@ -356,7 +395,7 @@ TEST_F(TickSchedule, OnlyNewSecondsAndOnlySecondZeroAct) {
     EXPECT_TRUE(seams.log.empty());
     tick.runSecond(nine, kUtc8);
     EXPECT_EQ(seams.log, (std::vector<std::string>{"memo once", "beep 1000/100"}));
-    // A clock set back to a processed second lets it match again.
+    // A clock set back to a processed second shows it again.
     EXPECT_TRUE(tick.enterSecond(at(2015, 6, 10, 9, 0, 5)));
     EXPECT_TRUE(tick.enterSecond(nine));
 }
@@ -568,12 +607,136 @@ TEST_F(TickGap, BackwardJumpsAndTheFirstSecondReplayNothing) {
     // The first second after start-up: neither 11:59 nor the texts of the day before.
     pump(at(2015, 6, 10, 12, 0, 5));
     EXPECT_TRUE(seams.log.empty());
-    // Set back past 11:59:00, which is not replayed, then on to a processed second again.
+    // Set back past 11:59:00, which is not replayed, then on to 12:00:00,
+    // which lies before the latest second processed: the clock went back
+    // over it, so it is not taken again.
     pump(at(2015, 6, 10, 11, 59, 30));
     pump(at(2015, 6, 10, 11, 59, 30));
     EXPECT_TRUE(seams.log.empty());
     pump(at(2015, 6, 10, 12, 0, 0));
-    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo b", "beep 1000/100"}));
+    EXPECT_TRUE(seams.log.empty());
+    // Past that second the tick acts as before.
+    pump(at(2015, 6, 10, 12, 0, 6));
+    pump(at(2015, 6, 10, 12, 30, 0));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo earlier today", "beep 1000/100"}));
+}
+
+// The case: 08:00:04 back to 07:59:50, and a whole hour back, after
+// an alarm with a text, a program, two sound starts and a shutdown at 08:00.
+TEST_F(TickGap, AClockSetBackRingsNothingTwice) {
+    seams.files = {"s.mp3"};
+    AlarmRecord eight = alarm(8, 0, "起床", "s.mp3");
+    put(eight.programPath, "backup.bat");
+    eight.specialAction = 1;
+    eight.leadMinutes = 1;
+    eight.intervalMinutes = 1;
+    eight.repeatCount = 2;
+    add(eight);
+    add(alarm(8, 1, "next"));
+    const std::vector<std::string> once = {"exists s.mp3", "play s.mp3", "exists s.mp3", "play s.mp3",
+                                           "shell backup.bat", "memo 起床", "confirm 1"};
+    for (int back : {14, 3600}) {
+        ClockTick clock(settings, table, seams);  // a fresh run for each
+        const auto go = [&](const LocalTime& t) {
+            if (clock.enterSecond(t)) clock.runSecond(t, kUtc8);
+        };
+        const LocalTime mark = at(2015, 6, 10, 8, 0, 4);
+        seams.log.clear();
+        for (LocalTime t = at(2015, 6, 10, 7, 58, 58); wallSeconds(t) <= wallSeconds(mark); t = addSeconds(t, 1)) go(t);
+        EXPECT_EQ(seams.log, once) << back;
+        // Set back, then on to 08:00:30 (by seconds, or by minutes over the hour):
+        // shown, but the sound starts and the firing do not come again.
+        seams.log.clear();
+        const LocalTime end = at(2015, 6, 10, 8, 0, 30);
+        for (LocalTime t = addSeconds(mark, -back); wallSeconds(t) <= wallSeconds(end); t = addSeconds(t, back > 60 ? 60 : 1))
+            go(t);
+        go(at(2015, 6, 10, 7, 59, 0));
+        go(at(2015, 6, 10, 8, 0, 0));
+        go(end);
+        EXPECT_TRUE(seams.log.empty()) << back << ": " << (seams.log.empty() ? "" : seams.log[0]);
+        // Past the latest second processed everything rings as usual.
+        go(at(2015, 6, 10, 8, 1, 0));
+        EXPECT_EQ(seams.log, (std::vector<std::string>{"memo next", "beep 1000/100"})) << back;
+    }
+}
+
+TEST_F(TickGap, TheAutomaticChimeAndCatchUpsStayOnceAfterASetBack) {
+    seams.files = {"notify.mp3"};
+    tick.setDefaultSound("notify.mp3", true);  // 11:55 in a UTC+8 zone
+    add(alarm(11, 56, "a"));
+    pump(at(2015, 6, 10, 11, 54, 59));
+    pump(at(2015, 6, 10, 11, 55, 0));
+    pump(at(2015, 6, 10, 11, 55, 4));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"play notify.mp3"}));
+    seams.log.clear();
+    pump(at(2015, 6, 10, 11, 54, 50));
+    pump(at(2015, 6, 10, 11, 55, 0));
+    EXPECT_TRUE(seams.log.empty());
+    // A forward jump from a set-back clock catches up from the mark: 11:56 once, late.
+    pump(at(2015, 6, 10, 11, 57, 30));
+    pump(at(2015, 6, 10, 11, 57, 31));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo a", "beep 1000/100"}));
+    // Back over 11:56 once more: nothing.
+    seams.log.clear();
+    pump(at(2015, 6, 10, 11, 56, 0));
+    EXPECT_TRUE(seams.log.empty());
+}
+
+TEST_F(TickGap, SetBackBeyondTwentySixHoursStartsAfresh) {
+    add(alarm(8, 0, "daily"));
+    pump(at(2015, 6, 10, 7, 59, 59));
+    pump(at(2015, 6, 10, 8, 0, 0));
+    pump(at(2015, 6, 10, 8, 0, 4));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo daily", "beep 1000/100"}));
+    // Exactly 26 hours back is still held: 2015-06-09 08:00 does not ring.
+    seams.log.clear();
+    pump(at(2015, 6, 9, 6, 0, 4));
+    EXPECT_EQ(show(tick.actsAfter(at(2015, 6, 9, 6, 0, 4))), show(at(2015, 6, 10, 8, 0, 4)));
+    pump(at(2015, 6, 9, 8, 0, 0));
+    EXPECT_TRUE(seams.log.empty());
+    // A second more: the clock was simply wrong, and it starts afresh from its new time.
+    pump(at(2015, 6, 9, 6, 0, 3));
+    EXPECT_EQ(show(tick.actsAfter(at(2015, 6, 9, 6, 0, 3))), show(at(2015, 6, 9, 6, 0, 3)));
+    pump(at(2015, 6, 9, 7, 59, 59));
+    pump(at(2015, 6, 9, 8, 0, 0));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo daily", "beep 1000/100"}));
+    // A forward jump keeps the catch-up rules: three hours later, a missed text.
+    seams.log.clear();
+    pump(at(2015, 6, 10, 9, 0, 0));
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo [错过 08:00] daily"}));
+}
+
+TEST_F(TickGap, ActsAfterFollowsTheMark) {
+    const LocalTime now = at(2015, 6, 10, 8, 0, 4);
+    EXPECT_EQ(show(tick.actsAfter(now)), show(now));  // nothing seen yet
+    pump(now);
+    EXPECT_EQ(show(tick.actsAfter(now)), show(now));
+    EXPECT_EQ(show(tick.actsAfter(at(2015, 6, 10, 9, 0))), show(at(2015, 6, 10, 9, 0)));
+    EXPECT_EQ(show(tick.actsAfter(at(2015, 6, 10, 7, 0))), show(now));
+    EXPECT_EQ(show(tick.actsAfter(at(2015, 6, 9, 6, 0, 3))), show(at(2015, 6, 9, 6, 0, 3)));
+}
+
+TEST_F(TickReentry, ASetBackDuringACountdownTakesNothingTwice) {
+    AlarmRecord shutdown = alarm(10, 0, "A");
+    shutdown.specialAction = 1;
+    add(shutdown);
+    add(alarm(10, 0, "B"));
+    add(alarm(10, 1, "C"));
+    int countdowns = 0;
+    seams.onConfirm = [this, &countdowns](int) {
+        if (countdowns++ > 0) return false;
+        for (int s = 1; s < 4; ++s) pump(at(2015, 6, 10, 10, 0, s));
+        // The clock goes back over 10:00 while the countdown runs, then on past 10:01.
+        for (int s = 50; s < 60; ++s) pump(at(2015, 6, 10, 9, 59, s));
+        for (int s = 0; s < 5; ++s) pump(at(2015, 6, 10, 10, 0, s));
+        pump(at(2015, 6, 10, 10, 1, 0));
+        return false;
+    };
+    pump(at(2015, 6, 10, 9, 59, 59));
+    pump(at(2015, 6, 10, 10, 0, 0));
+    EXPECT_EQ(countdowns, 1);
+    EXPECT_EQ(seams.log, (std::vector<std::string>{"memo A", "beep 1000/100", "confirm 1", "memo C",
+                                                   "beep 1000/100", "memo B", "beep 1000/100"}));
 }
 
 TEST_F(TickReentry, CountdownDuringACatchUpTakesOnlyLaterSeconds) {
