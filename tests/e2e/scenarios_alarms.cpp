@@ -51,7 +51,7 @@ std::string longText(HWND edit) {
 }  // namespace
 
 // The memo holds more than the 32,767 characters a rich edit keeps unless told otherwise.
-E2E_SCENARIO(alarm_text_goes_to_memo) {
+E2E_SEAMS_SCENARIO(alarm_text_goes_to_memo) {
     std::string old = "旧的备忘";
     for (int line = 1; old.size() < 40000; ++line)
         old += "\r\n" + std::to_string(line) + ": buy milk, call the plumber, water the plants";
@@ -87,7 +87,7 @@ E2E_SCENARIO(alarm_text_goes_to_memo) {
     E2E_CHECK(saved == expected);
 }
 
-E2E_SCENARIO(alarm_sound_plays_until_clicked) {
+E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     // Due at 11:01, a minute of lead and one more start at the minute itself.
     AlarmRecord alarm = hourly("");
     alarm.minute = 1;
@@ -119,7 +119,7 @@ E2E_SCENARIO(alarm_sound_plays_until_clicked) {
     exitProgram(run);
 }
 
-E2E_SCENARIO(alarm_opens_programs) {
+E2E_SEAMS_SCENARIO(alarm_opens_programs) {
     Session run;
     // A document through the shell, a program with arguments through the command line.
     AlarmRecord document = hourly("");
@@ -162,7 +162,7 @@ LocalTime faceTime(HWND clock, const LocalTime& day) {
 // The wall clock jumps while the program runs. Three minutes forward: the
 // alarm in the gap rings late, once, as if its second had been seen. Three
 // hours forward: only its text comes, marked as missed; nothing is started.
-E2E_SCENARIO(clock_jumps_catch_up_missed_alarms) {
+E2E_SEAMS_SCENARIO(clock_jumps_catch_up_missed_alarms) {
     const LocalTime day = {2026, 12, 7, 0, 0, 0, 1};
     AlarmRecord meeting = hourly("开会");
     meeting.hourMask = hourBit(11);
@@ -245,7 +245,7 @@ void startShutdownAlarm(Session& run, const char* name, const char* at = kBefore
 
 }  // namespace
 
-E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
+E2E_SEAMS_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
     Session run;
     // The About box is open when the alarm falls due: the countdown comes over it.
     startShutdownAlarm(run, "countdown_cancel", "2026-12-07 10:59:53");
@@ -285,7 +285,7 @@ E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
     exitProgram(run);
 }
 
-E2E_SCENARIO(shutdown_alarm_runs_on_ok) {
+E2E_SEAMS_SCENARIO(shutdown_alarm_runs_on_ok) {
     Session run;
     startShutdownAlarm(run, "countdown_ok");
     HWND countdown = waitForCountdown(run);
@@ -298,7 +298,7 @@ E2E_SCENARIO(shutdown_alarm_runs_on_ok) {
     exitProgram(run);
 }
 
-E2E_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
+E2E_SEAMS_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
     Session run;
     startShutdownAlarm(run, "countdown_runs_out");
     HWND countdown = waitForCountdown(run);
@@ -310,7 +310,7 @@ E2E_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
     exitProgram(run);
 }
 
-E2E_SCENARIO(power_commands_act_at_once) {
+E2E_SEAMS_SCENARIO(power_commands_act_at_once) {
     Session run;
     prepare(run, "power_menu");
     launch(run);
