@@ -30,7 +30,8 @@ fi
 # The 32-bit product runs in the same 64-bit prefix through Debian's 32-bit Wine
 # (WoW64). The hypervisor refuses 32-bit code, so qemu-user runs it: version 10
 # from backports, as Debian 12's 7.2 crashes Wine on its signal frames.
-# gcc-multilib builds the 32-bit faked clock (tools/faketime32).
+# The 32-bit Wine decodes MP3 through its own GStreamer plugins; gcc-multilib
+# builds the 32-bit faked clock (tests/e2e/faketime32.c).
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 if ! grep -rqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
   cat > /etc/apt/sources.list.d/bookworm-backports.sources <<'SRC'
@@ -44,6 +45,7 @@ fi
 packages32=(
   wine32:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
   libxcomposite1:i386 libxinerama1:i386 libxfixes3:i386 libxxf86vm1:i386
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gcc-multilib
 )
 missing32=()

@@ -2,8 +2,9 @@
  * libfaketime (whose i386 build misses the 64-bit-time calls that Wine uses).
  * It reads the same settings: FAKETIME="@YYYY-MM-DD hh:mm:ss" (local time),
  * or FAKETIME_TIMESTAMP_FILE holding that text, read again whenever the file
- * is replaced when FAKETIME_NO_CACHE=1. As there, the clock starts at that
- * time when the process starts and then runs in real time. Only the wall
+ * is replaced when FAKETIME_NO_CACHE=1. As there, the clock shows that time
+ * when the setting is read (at start, or when the file changes) and then
+ * runs in real time. Only the wall
  * clock moves: monotonic clocks and file times stay real.
  * Built by scripts/e2e.sh: gcc -m32 -shared -fPIC -O2 faketime32.c -ldl */
 #define _GNU_SOURCE
@@ -21,8 +22,7 @@ struct tv64 { int64_t sec; int64_t usec; };
 
 static int (*real_gettime64)(clockid_t, struct ts64 *);
 static pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-static int64_t start_ns;       /* real wall time when the process started */
-static int64_t offset_ns;      /* fake minus real at start; 0 without a setting */
+static int64_t offset_ns;      /* fake minus real; 0 without a setting */
 static int reread;             /* FAKETIME_NO_CACHE: follow the file */
 static const char *file;
 static struct stat seen;       /* the file as last read */
@@ -61,14 +61,13 @@ static void read_file(void) {
     text[n] = 0;
     int64_t fake;
     if (parse(text, &fake)) {
-        offset_ns = fake - start_ns;
+        offset_ns = fake - real_ns(CLOCK_REALTIME);
         seen = now;
     }
 }
 
 __attribute__((constructor)) static void init(void) {
     real_gettime64 = dlsym(RTLD_NEXT, "__clock_gettime64");
-    start_ns = real_ns(CLOCK_REALTIME);
     file = getenv("FAKETIME_TIMESTAMP_FILE");
     const char *cache = getenv("FAKETIME_NO_CACHE");
     reread = cache && strcmp(cache, "1") == 0;
@@ -76,7 +75,7 @@ __attribute__((constructor)) static void init(void) {
     if (file)
         read_file();
     else if (parse(getenv("FAKETIME"), &fake))
-        offset_ns = fake - start_ns;
+        offset_ns = fake - real_ns(CLOCK_REALTIME);
 }
 
 static int64_t wall_ns(void) {
