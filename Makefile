@@ -5,7 +5,7 @@ JOBS   ?= $(shell nproc)
 BUILD  ?= build
 CMAKE  := cmake -S . -G "Unix Makefiles" -Wno-dev
 
-.PHONY: all deps native win64 win32 run test unit e2e fuzz fuzz-smoke bench screenshot clean \
+.PHONY: all deps native win64 win32 win32seams run test unit e2e fuzz fuzz-smoke bench screenshot clean \
         release soak fuzz-long
 
 all: native win64 win32
@@ -31,17 +31,26 @@ win32: deps
 	@$(MAKE) --no-print-directory -s -C $(BUILD)/win32 -j$(JOBS) Zentar
 	@bash scripts/check-product.sh $(BUILD)/win32/Zentar.exe
 
+# The product's sources, compiler and flags with the recording seams: the
+# 32-bit end-to-end pass runs it for the scenarios that read them.
+win32seams: deps
+	@$(CMAKE) -B $(BUILD)/win32seams -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DZENTAR_TEST_SEAMS=ON >/dev/null
+	@$(MAKE) --no-print-directory -s -C $(BUILD)/win32seams -j$(JOBS) Zentar
+
 run: win64
 	@bash scripts/run.sh $(BUILD)/win64/Zentar.exe
 
-test: native win64 win32
-	@$(MAKE) --no-print-directory unit fuzz-smoke e2e
+test: native win64 win32 win32seams
+	@$(MAKE) --no-print-directory unit fuzz-smoke e2e E2E_I686=$(BUILD)/win32 E2E_I686_SEAMS=$(BUILD)/win32seams
 
 unit:
 	@cd $(BUILD)/native && ctest --output-on-failure -j$(JOBS)
 
+# With E2E_I686=build/win32 E2E_I686_SEAMS=build/win32seams the scenarios run
+# a third time, against the 32-bit product.
 e2e:
-	@bash scripts/e2e.sh $(BUILD)/win64 $(SCENARIO)
+	@E2E_I686=$(E2E_I686) E2E_I686_SEAMS=$(E2E_I686_SEAMS) bash scripts/e2e.sh $(BUILD)/win64 $(SCENARIO)
 
 $(BUILD)/fuzz/fuzz_dbdat: deps
 	@$(CMAKE) -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

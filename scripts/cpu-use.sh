@@ -9,6 +9,8 @@
 # clock turns opaque under the mouse, so it watches the cursor). Start-up is
 # the time from `wine X.exe` to its visible window.
 # Usage: scripts/cpu-use.sh BUILD_DIR [SECONDS] [ROUNDS] [ALPHA]   (BUILD_DIR: build/win64)
+# ZENTAR_EXE=build/win32/Zentar.exe measures that program (the 32-bit product)
+# against the same minimal clock.
 set -euo pipefail
 build=$(realpath "$1")
 seconds=${2:-20}
@@ -20,7 +22,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d /tmp/zentar-cpu.XXXXXX)
 wine_session "$root/build/run/prefix" 'rm -rf "$work"'
 mkdir -p "$work/zentar" "$work/minclock"
-cp "$build/Zentar.exe" "$work/zentar/Zentar.exe"
+cp "${ZENTAR_EXE:-$build/Zentar.exe}" "$work/zentar/Zentar.exe"
 cp "$build/minclock.exe" "$work/minclock/minclock.exe"
 
 # The default settings, then 150 alarms at minute 30 of every hour.
@@ -63,7 +65,7 @@ server=$(prefix_pid 'wineserver(64)?')
 measure() {
   local dir=$1 exe=$2 pid t0 t1 a b
   t0=$(now_ns)
-  (cd "$dir" && exec wine "$exe" >/dev/null 2>&1 &)
+  (cd "$dir" && exec "$WINE" "$exe" >/dev/null 2>&1 &)
   for _ in $(seq 2000); do
     timeout 5 xdotool search --onlyvisible --classname "${exe,,}" >/dev/null 2>&1 && break
     sleep 0.005

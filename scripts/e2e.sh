@@ -32,8 +32,9 @@ echo "e2e: display $DISPLAY, prefix $WINEPREFIX"
 bash "$root/scripts/make-chime.sh" "$work/notify.mp3"
 export E2E_CHIME=$(winepath -w "$work/notify.mp3")
 
+export E2E_WINE=$WINE
 status=0
-E2E_DPI=96 timeout 1200 wine "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
+E2E_DPI=96 timeout 1200 "$WINE" "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
   "$(winepath -w "$work/scenarios")" "$@" || status=$?
 
 kill -INT "$PAREC_PID" 2>/dev/null || true
@@ -69,7 +70,30 @@ if ((${#dpi_scenarios[@]})); then
   export WINEPREFIX=$work/prefix144 HOME=$work/prefix144/home
   make_prefix "$WINEPREFIX" 144
   echo "e2e: again at 144 DPI, prefix $WINEPREFIX"
-  E2E_DPI=144 timeout 600 wine "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
+  E2E_DPI=144 timeout 600 "$WINE" "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
     "$(winepath -w "$work/scenarios144")" "${dpi_scenarios[@]}" || status=$?
+fi
+
+# Once more against the 32-bit product itself, in the 96-DPI prefix, where the
+# 64-bit driver drives it through WoW64 (qemu runs the 32-bit code). Scenarios
+# that read the recording seams run a 32-bit build that has them.
+if [ -n "${E2E_I686:-}" ]; then
+  i686=$(realpath "$E2E_I686")
+  wineserver -k 2>/dev/null || true
+  if [ "$WINE_SESSION_OWN_DISPLAY" = 1 ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    start_xvfb
+  fi
+  export WINEPREFIX=$work/prefix HOME=$work/prefix/home
+  # libfaketime's i386 build misses the 64-bit time calls; this one is built here.
+  mkdir -p "$work/faketime/lib/i386-linux-gnu" "$work/faketime/lib/x86_64-linux-gnu"
+  gcc -m32 -shared -fPIC -O2 -o "$work/faketime/lib/i386-linux-gnu/libfaketime.so.1" \
+    "$root/tests/e2e/faketime32.c" -ldl -lpthread
+  ln -sf /usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 "$work/faketime/lib/x86_64-linux-gnu/"
+  echo "e2e: again against the i686 product $i686/Zentar.exe, prefix $WINEPREFIX"
+  E2E_LABEL=i686 E2E_FAKETIME="$work/faketime/\$LIB/libfaketime.so.1" \
+    E2E_SEAMS_PROGRAM="$(winepath -w "$(realpath "$E2E_I686_SEAMS")/Zentar.exe")" \
+    timeout 2400 "$WINE" "$build/zentar_e2e.exe" "$(winepath -w "$i686/Zentar.exe")" \
+    "$(winepath -w "$work/scenarios32")" "$@" || status=$?
 fi
 exit $status

@@ -13,7 +13,7 @@ app=$root/build/run/Zentar
 mkdir -p "$app"
 cp "$exe" "$app/Zentar.exe"
 cd "$app"
-wine "$app/Zentar.exe" &
+"$WINE" "$app/Zentar.exe" &
 pid=$!
 sleep 4
 shot=$root/build/run/screenshot.png

@@ -14,7 +14,7 @@ wine_session "$root/build/run/prefix" 'rm -rf "$work"'
 convert -size 1280x800 gradient:'#4a86c5-#1d3f66' "$work/backdrop.png"
 show_backdrop "$work/backdrop.png"
 cp "$exe" "$work/Zentar.exe"
-(cd "$work" && wine "$work/Zentar.exe" >/dev/null 2>&1 &)
+(cd "$work" && "$WINE" "$work/Zentar.exe" >/dev/null 2>&1 &)
 
 # The clock's X window, once Wine has mapped it.
 win=""

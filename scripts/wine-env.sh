@@ -5,6 +5,14 @@ export LC_ALL=zh_CN.UTF-8          # code page 936 for every ANSI call
 export WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export TZ=${TZ:-CST-8}             # POSIX form; Wine follows it per process
+# With 32-bit Wine present, /usr/bin/wine starts every program through the
+# 32-bit loader (under qemu here: a second slower, and a wrapper's PID). The
+# 64-bit loader starts 64-bit programs itself and hands 32-bit ones to the
+# other loader, which it finds from WINELOADER.
+[ -x /usr/lib/wine/wine64 ] && export WINELOADER=/usr/lib/wine/wine64
+WINE=${WINELOADER:-wine}
+wine() { "$WINE" "$@"; }
+winepath() { "$WINE" winepath.exe "$@"; }
 
 # Starts Xvfb on the first free display from :90 and exports DISPLAY; the
 # screen is $1 (default 1280x800). Sets XVFB_PID so the caller can stop it.
@@ -31,7 +39,7 @@ make_prefix() {
   mkdir -p "$prefix/home"
   (
     export WINEPREFIX=$prefix HOME=$prefix/home
-    timeout 120 wineboot -i >/dev/null 2>&1
+    timeout 120 "$WINE" wineboot.exe -i >/dev/null 2>&1
     # Without a window manager, hiding a window would wait for an answer that never comes.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # 宋体 with the ANSI charset falls back to a Latin face and shows boxes.

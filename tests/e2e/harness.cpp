@@ -17,7 +17,13 @@ Setup theSetup;
 struct Entry {
     const char* name;
     ScenarioFn fn;
+    bool seams;
 };
+
+// The program under test, and a build of the same sources with the recording
+// seams for the scenarios that need them (the same file when it has them).
+std::string productPath, seamsPath;
+bool scenarioHasSeams = true;
 
 std::vector<Entry>& registry() {
     static std::vector<Entry> entries;
@@ -130,6 +136,11 @@ bool Program::start(const std::string& folder, const std::string& commandLine,
 }
 
 namespace {
+std::string environment(const char* name, const char* otherwise) {
+    char value[MAX_PATH] = {};
+    return GetEnvironmentVariableA(name, value, sizeof value) && value[0] ? value : otherwise;
+}
+
 // The Unix path of a path on the drive that maps the Unix root (Z:).
 std::string unixPath(const std::string& windowsPath) {
     std::string path = windowsPath;
@@ -147,11 +158,13 @@ bool Program::startFaked(const std::string& folder, const std::string& fakeClock
     // libfaketime must be preloaded by the Unix side of a fresh `wine` start;
     // a Windows CreateProcess does not carry it into the new process. So a
     // shell starts the program, and the clock window tells its process.
+    // scripts/e2e.sh names the loader (the 64-bit one also starts 32-bit
+    // programs) and a preload path that fits both word sizes ($LIB).
     const std::string line =
         "/bin/sh -c \"cd '" + unixPath(currentDir.empty() ? folder : currentDir) +
-        "' && exec env LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-        " NO_FAKE_STAT=1 FAKETIME_DONT_FAKE_MONOTONIC=1 " + fakeClock + " wine '" + unixPath(folder) +
-        "/Zentar.exe'\"";
+        "' && exec env LD_PRELOAD='" + environment("E2E_FAKETIME", "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1") +
+        "' NO_FAKE_STAT=1 FAKETIME_DONT_FAKE_MONOTONIC=1 " + fakeClock + " " + environment("E2E_WINE", "wine") + " '" +
+        unixPath(folder) + "/Zentar.exe'\"";
     adoptFromWindow_ = true;
     return launch(line, folder, nullptr);
 }
@@ -292,8 +305,8 @@ void fail(const char* file, int line, const std::string& what) {
     throw Failure();
 }
 
-ScenarioRegistrar::ScenarioRegistrar(const char* name, ScenarioFn fn) {
-    registry().push_back(Entry{name, fn});
+ScenarioRegistrar::ScenarioRegistrar(const char* name, ScenarioFn fn, bool seams) {
+    registry().push_back(Entry{name, fn, seams});
 }
 
 // Ends every program left with a clock window, so that a failed scenario
@@ -427,8 +440,10 @@ int runScenarios(int argc, char** argv) {
     }
     screenSize[0] = GetSystemMetrics(SM_CXSCREEN);
     screenSize[1] = GetSystemMetrics(SM_CYSCREEN);
-    theSetup.programPath = argv[1];
+    productPath = argv[1];
     theSetup.workRoot = argv[2];
+    char seams[MAX_PATH] = {};
+    seamsPath = GetEnvironmentVariableA("E2E_SEAMS_PROGRAM", seams, sizeof seams) && seams[0] ? seams : productPath;
 
     char shots[MAX_PATH] = {};
     if (GetEnvironmentVariableA("E2E_SHOTS", shots, sizeof shots) && shots[0]) {
@@ -438,6 +453,7 @@ int runScenarios(int argc, char** argv) {
 
     CreateThread(nullptr, 0, watchdogThread, nullptr, 0, nullptr);
     int passed = 0, failed = 0;
+    const DWORD passStart = GetTickCount();
     for (const Entry& e : registry()) {
         // Long-running scenarios (soak_*) run only when named.
         bool selected = argc == 3 && std::strncmp(e.name, "soak_", 5) != 0;
@@ -449,6 +465,8 @@ int runScenarios(int argc, char** argv) {
         }
         if (!selected)
             continue;
+        theSetup.programPath = e.seams ? seamsPath : productPath;
+        scenarioHasSeams = e.seams || seamsPath == productPath;
         std::printf("[ RUN  ] %s\n", e.name);
         std::fflush(stdout);
         const DWORD start = GetTickCount();
@@ -480,7 +498,12 @@ int runScenarios(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
-    std::printf("e2e: %d passed, %d failed\n", passed, failed);
+    std::printf("e2e: the pass took %lu s\n", (GetTickCount() - passStart + 500) / 1000);
+    char label[32] = {};
+    if (GetEnvironmentVariableA("E2E_LABEL", label, sizeof label) && label[0])
+        std::printf("e2e (%s): %d passed, %d failed\n", label, passed, failed);
+    else
+        std::printf("e2e: %d passed, %d failed\n", passed, failed);
     return failed == 0 && passed > 0 ? 0 : 1;
 }
 
@@ -522,10 +545,22 @@ HWND dialogWithItem(DWORD pid, int id, bool visibleOnly) {
     return nullptr;
 }
 
+bool narrowProcess(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    BOOL wow64 = FALSE;
+    const bool narrow = process && IsWow64Process(process, &wow64) && wow64;
+    if (process)
+        CloseHandle(process);
+    return narrow;
+}
+
 RemoteBlock::RemoteBlock(HWND window, size_t size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    narrow_ = narrowProcess(window);
     if (process_)
         base_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
 }
@@ -549,13 +584,51 @@ namespace {
 
 const size_t kRemoteTextSize = 512;
 
+// The layouts a 32-bit program gives the structures written into it: its
+// pointers and handles are 32 bits wide.
+struct LvItem32 {
+    UINT mask;
+    int iItem, iSubItem;
+    UINT state, stateMask;
+    uint32_t pszText;
+    int cchTextMax, iImage;
+    uint32_t lParam;
+    int iIndent, iGroupId;
+    UINT cColumns;
+    uint32_t puColumns, piColFmt;
+    int iGroup;
+};
+struct HdItem32 {
+    UINT mask;
+    int cxy;
+    uint32_t pszText, hbm;
+    int cchTextMax, fmt;
+    uint32_t lParam;
+    int iImage, iOrder;
+    UINT type;
+    uint32_t pvFilter;
+    UINT state;
+};
+struct ToolInfo32 {
+    UINT cbSize, uFlags;
+    uint32_t hwnd, uId;
+    RECT rect;
+    uint32_t hinst, lpszText, lParam, lpReserved;
+};
+static_assert(sizeof(LvItem32) == 60 && sizeof(HdItem32) == 48 && sizeof(ToolInfo32) == 48,
+              "the 32-bit layouts of LVITEMA, HDITEMA and TTTOOLINFOA");
+
+void pointAt(LPSTR& field, char* p) { field = p; }
+void pointAt(uint32_t& field, char* p) { field = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+uint32_t handle32(const void* h) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h)); }
+
 // Sends a message whose structure, info, points its text at the buffer right
 // behind it; both live in the window's process. Returns the text put there.
-template <typename Info>
-std::string remoteText(HWND window, UINT message, WPARAM wp, Info info, LPSTR Info::*text,
+template <typename Info, typename Text>
+std::string remoteText(HWND window, UINT message, WPARAM wp, Info info, Text Info::*text,
                        const char* failure) {
     RemoteBlock block(window, sizeof info + kRemoteTextSize);
-    info.*text = block.at(sizeof info);
+    pointAt(info.*text, block.at(sizeof info));
     const char zero = 0;
     if (!block.put(0, &info, sizeof info) || !block.put(sizeof info, &zero, 1))
         return failure;
@@ -570,6 +643,10 @@ std::string remoteText(HWND window, UINT message, WPARAM wp, Info info, LPSTR In
 }  // namespace
 
 std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
+    if (narrowProcess(tooltip)) {
+        ToolInfo32 narrow = {sizeof narrow, 0, handle32(tool), static_cast<uint32_t>(toolId), {}, 0, 0, 0, 0};
+        return remoteText(tooltip, TTM_GETTEXTA, kRemoteTextSize, narrow, &ToolInfo32::lpszText, "");
+    }
     TTTOOLINFOA info = {};
     info.cbSize = sizeof info;
     info.hwnd = tool;
@@ -584,7 +661,14 @@ void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string&
     info.uId = toolId;
     RemoteBlock block(tooltip, sizeof info + text.size() + 1);
     info.lpszText = block.at(sizeof info);
-    E2E_CHECK(block.put(0, &info, sizeof info) && block.put(sizeof info, text.c_str(), text.size() + 1));
+    if (block.narrow()) {
+        ToolInfo32 narrow = {sizeof narrow, 0, handle32(tool), static_cast<uint32_t>(toolId), {}, 0, 0, 0, 0};
+        pointAt(narrow.lpszText, info.lpszText);
+        E2E_CHECK(block.put(0, &narrow, sizeof narrow));
+    } else {
+        E2E_CHECK(block.put(0, &info, sizeof info));
+    }
+    E2E_CHECK(block.put(sizeof info, text.c_str(), text.size() + 1));
     DWORD_PTR ignored;
     SendMessageTimeoutA(tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
                         3000, &ignored);
@@ -593,6 +677,12 @@ void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string&
 int rowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
 
 std::string cell(HWND view, int row, int column) {
+    if (narrowProcess(view)) {
+        LvItem32 narrow = {};
+        narrow.iSubItem = column;
+        narrow.cchTextMax = kRemoteTextSize;
+        return remoteText(view, LVM_GETITEMTEXTA, row, narrow, &LvItem32::pszText, "<no remote memory>");
+    }
     LVITEMA item = {};
     item.iSubItem = column;
     item.cchTextMax = kRemoteTextSize;
@@ -759,6 +849,8 @@ namespace {
 bool isWakeLine(const std::string& line) { return line.rfind("wake ", 0) == 0 || line.rfind("awake ", 0) == 0; }
 
 std::vector<std::string> seamLines(const std::string& folder, bool wake) {
+    E2E_CHECK_MSG(scenarioHasSeams, "reads zentar-seams.log, but runs a program without seams: "
+                                    "register it with E2E_SEAMS_SCENARIO");
     std::string bytes;
     std::vector<std::string> lines;
     if (!readBytes(folder + "\\zentar-seams.log", bytes))
@@ -1110,7 +1202,12 @@ std::string cutHeadings(HWND list, HFONT font) {
         HDITEMA item = {};
         item.mask = HDI_TEXT;
         item.cchTextMax = kRemoteTextSize;
-        const std::string text = remoteText(header, HDM_GETITEMA, i, item, &HDITEMA::pszText, "");
+        HdItem32 narrow = {};
+        narrow.mask = HDI_TEXT;
+        narrow.cchTextMax = kRemoteTextSize;
+        const std::string text = narrowProcess(header)
+                                     ? remoteText(header, HDM_GETITEMA, i, narrow, &HdItem32::pszText, "")
+                                     : remoteText(header, HDM_GETITEMA, i, item, &HDITEMA::pszText, "");
         if (width == 0)
             continue;
         // The header draws its text three edges in from each side of an item

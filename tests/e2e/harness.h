@@ -18,7 +18,7 @@ namespace e2e {
 
 // Where the program under test and the scenarios' folders live.
 struct Setup {
-    std::string programPath;  // the built Zentar.exe
+    std::string programPath;  // the built Zentar.exe this scenario runs
     std::string workRoot;     // scenario folders are made below it
 };
 const Setup& setup();
@@ -96,7 +96,9 @@ HWND visibleOfClass(DWORD pid, const char* className);
 HWND dialogWithItem(DWORD pid, int id, bool visibleOnly = true);
 
 // Memory in another window's process, for the messages whose pointers Wine
-// does not marshal (list-view items, tooltip texts).
+// does not marshal (list-view items, tooltip texts). A 32-bit process reads
+// its structures in its own layout: narrow() says to write that one.
+bool narrowProcess(HWND window);
 class RemoteBlock {
 public:
     RemoteBlock(HWND window, size_t size);
@@ -106,9 +108,11 @@ public:
     char* at(size_t offset) const { return base_ + offset; }
     bool put(size_t offset, const void* p, size_t n) const;
     bool get(size_t offset, void* p, size_t n) const;
+    bool narrow() const { return narrow_; }
 
 private:
     HANDLE process_ = nullptr;
+    bool narrow_ = false;
     char* base_ = nullptr;
 };
 
@@ -153,7 +157,9 @@ void screenshot(const char* name, HWND window);
 std::string releaseChime();
 
 // Lines of zentar-seams.log in a program folder (what the test build recorded
-// instead of beeping or powering off), without those of the wake timer.
+// instead of beeping or powering off), without those of the wake timer. Both
+// fail a scenario not registered with E2E_SEAMS_SCENARIO when the program
+// under test has no seams.
 std::vector<std::string> seamLog(const std::string& folder);
 // Only the wake timer's lines: "wake YYYY-MM-DD HH:MM:SS", "wake none",
 // "awake on", "awake off".
@@ -315,11 +321,18 @@ void fail(const char* file, int line, const std::string& what);
 // Scenario registry.
 using ScenarioFn = void (*)();
 struct ScenarioRegistrar {
-    ScenarioRegistrar(const char* name, ScenarioFn fn);
+    ScenarioRegistrar(const char* name, ScenarioFn fn, bool seams = false);
 };
 #define E2E_SCENARIO(name)                                               \
     static void scenario_##name();                                       \
     static ::e2e::ScenarioRegistrar registrar_##name(#name, scenario_##name); \
+    static void scenario_##name()
+// A scenario that reads zentar-seams.log (power actions, beeps): it runs the
+// build with the recording seams (E2E_SEAMS_PROGRAM) when the program under
+// test has none, so that nothing is ever powered off for real.
+#define E2E_SEAMS_SCENARIO(name)                                         \
+    static void scenario_##name();                                       \
+    static ::e2e::ScenarioRegistrar registrar_##name(#name, scenario_##name, true); \
     static void scenario_##name()
 
 int runScenarios(int argc, char** argv);

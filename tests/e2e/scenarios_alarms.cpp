@@ -73,7 +73,7 @@ std::string listedRow(const Session& run, int row) {
 }  // namespace
 
 // The memo holds more than the 32,767 characters a rich edit keeps unless told otherwise.
-E2E_SCENARIO(alarm_text_goes_to_memo) {
+E2E_SEAMS_SCENARIO(alarm_text_goes_to_memo) {
     std::string old = "旧的备忘";
     for (int line = 1; old.size() < 40000; ++line)
         old += "\r\n" + std::to_string(line) + ": buy milk, call the plumber, water the plants";
@@ -111,7 +111,7 @@ E2E_SCENARIO(alarm_text_goes_to_memo) {
 
 // While it rings, the menu offers to snooze it: 5, 10 and 30 minutes above
 // 设置选项, only until the sound stops.
-E2E_SCENARIO(alarm_sound_plays_until_clicked) {
+E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     // Due at 11:01, a minute of lead and one more start at the minute itself.
     AlarmRecord alarm = hourly("起床");
     alarm.minute = 1;
@@ -171,7 +171,7 @@ E2E_SCENARIO(alarm_sound_plays_until_clicked) {
     exitProgram(run);
 }
 
-E2E_SCENARIO(alarm_opens_programs) {
+E2E_SEAMS_SCENARIO(alarm_opens_programs) {
     Session run;
     // A document through the shell, a program with arguments through the command line.
     AlarmRecord document = hourly("");
@@ -214,7 +214,7 @@ LocalTime faceTime(HWND clock, const LocalTime& day) {
 // The wall clock jumps while the program runs. Three minutes forward: the
 // alarm in the gap rings late, once, as if its second had been seen. Three
 // hours forward: only its text comes, marked as missed; nothing is started.
-E2E_SCENARIO(clock_jumps_catch_up_missed_alarms) {
+E2E_SEAMS_SCENARIO(clock_jumps_catch_up_missed_alarms) {
     const LocalTime day = {2026, 12, 7, 0, 0, 0, 1};
     AlarmRecord meeting = hourly("开会");
     meeting.hourMask = hourBit(11);
@@ -297,7 +297,7 @@ void startShutdownAlarm(Session& run, const char* name, const char* at = kBefore
 
 }  // namespace
 
-E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
+E2E_SEAMS_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
     Session run;
     // The About box is open when the alarm falls due: the countdown comes over it.
     startShutdownAlarm(run, "countdown_cancel", "2026-12-07 10:59:53");
@@ -338,7 +338,7 @@ E2E_SCENARIO(shutdown_alarm_counts_down_and_cancels) {
 }
 
 // Put off by 10 minutes, the action waits for the countdown at 11:11.
-E2E_SCENARIO(shutdown_alarm_runs_on_ok) {
+E2E_SEAMS_SCENARIO(shutdown_alarm_runs_on_ok) {
     Session run;
     AlarmRecord alarm = hourly("");
     alarm.specialAction = 1;
@@ -370,7 +370,7 @@ E2E_SCENARIO(shutdown_alarm_runs_on_ok) {
     exitProgram(run);
 }
 
-E2E_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
+E2E_SEAMS_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
     Session run;
     startShutdownAlarm(run, "countdown_runs_out");
     HWND countdown = waitForCountdown(run);
@@ -382,7 +382,7 @@ E2E_SCENARIO(shutdown_alarm_runs_when_time_is_up) {
     exitProgram(run);
 }
 
-E2E_SCENARIO(power_commands_act_at_once) {
+E2E_SEAMS_SCENARIO(power_commands_act_at_once) {
     Session run;
     prepare(run, "power_menu");
     launch(run);
@@ -424,7 +424,7 @@ E2E_SCENARIO(memo_edit_reaches_note_file) {
 
 // A lunar 八月十五 alarm at 9:00 writes its text on the day the calendar
 // names so, 2027-09-15, and not on the day before.
-E2E_SCENARIO(lunar_alarm_rings_on_its_lunar_day) {
+E2E_SEAMS_SCENARIO(lunar_alarm_rings_on_its_lunar_day) {
     LunarDate eve = {}, festival = {};
     E2E_CHECK(lunarDateOf(2027, 9, 14, eve) && eve.month == 8 && eve.day == 14 && !eve.leap);
     E2E_CHECK(lunarDateOf(2027, 9, 15, festival) && festival.month == 8 && festival.day == 15 && !festival.leap);
@@ -502,7 +502,7 @@ void toggleOption(const Session& run, int box) {
 // a firing; cancelled with the option or the alarm service off. On the real
 // clock a timer whose moment has come keeps the computer awake until the
 // user clicks the clock.
-E2E_SCENARIO(wake_timer_follows_the_table) {
+E2E_SEAMS_SCENARIO(wake_timer_follows_the_table) {
     AlarmRecord sound = hourly("响铃");
     sound.minute = 1;
     std::strcpy(sound.soundPath, "tone.wav");
@@ -582,7 +582,7 @@ E2E_SCENARIO(wake_timer_follows_the_table) {
 // The clock goes back over an alarm that has rung: 14 s (08:00:04 back to
 // 07:59:50, the case) and an hour. The repeated stretch is shown but
 // rings nothing again; the next alarm after it rings as usual.
-E2E_SCENARIO(clock_set_back_rings_nothing_twice) {
+E2E_SEAMS_SCENARIO(clock_set_back_rings_nothing_twice) {
     const LocalTime day = {2026, 12, 7, 0, 0, 0, 1};
     AlarmRecord eight = hourly("起床");
     eight.hourMask = hourBit(8);
@@ -648,7 +648,7 @@ E2E_SCENARIO(clock_set_back_rings_nothing_twice) {
 
 // A sound file that is gone plays notify.mp3 in its place, or beeps three
 // times without it; the list and the editor say the file is missing.
-E2E_SCENARIO(missing_sound_file_still_heard) {
+E2E_SEAMS_SCENARIO(missing_sound_file_still_heard) {
     AlarmRecord moved = hourly("换了电脑");
     std::strcpy(moved.soundPath, "gone.wav");
     Session run;

@@ -47,7 +47,7 @@ const int kMenuOptions = 1, kMenuList = 2, kMenuQuick = 4, kMenuCalendar = 5, kM
 
 }  // namespace
 
-E2E_SCENARIO(day_in_the_life) {
+E2E_SEAMS_SCENARIO(day_in_the_life) {
     Session d;
     prepare(d, "day_in_the_life");
     // The user keeps a tone beside the program for the evening alarm.

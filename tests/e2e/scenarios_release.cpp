@@ -483,7 +483,7 @@ E2E_SCENARIO(windows_file_replacement) {
 
 // The automatic alarm at 11:55 UTC+8 (the runner's zone) plays the notify.mp3
 // that the release ships, made by scripts/make-chime.sh.
-E2E_SCENARIO(automatic_chime_plays_release_sound) {
+E2E_SEAMS_SCENARIO(automatic_chime_plays_release_sound) {
     const std::string bytes = releaseChime();
     // An MPEG audio frame header: sync bits, layer III.
     E2E_CHECK((static_cast<unsigned char>(bytes[0]) == 0xFF && (bytes[1] & 0xE6) == 0xE2) ||
@@ -650,7 +650,7 @@ std::vector<HWND> visibleWindows() {
 
 // Ten minutes of alarms: 150 of them, sounds, texts and programs every minute.
 // Run by `make soak` only.
-E2E_SCENARIO(soak_ten_minutes) {
+E2E_SEAMS_SCENARIO(soak_ten_minutes) {
     const int kMinutes = 10;
     const std::string folder = scenarioFolder("soak");
     E2E_CHECK(installProgram(folder));
