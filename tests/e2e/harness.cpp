@@ -453,6 +453,7 @@ int runScenarios(int argc, char** argv) {
 
     CreateThread(nullptr, 0, watchdogThread, nullptr, 0, nullptr);
     int passed = 0, failed = 0;
+    std::string failures;  // repeated after the pass, where a CI log's tail shows it
     const DWORD passStart = GetTickCount();
     for (const Entry& e : registry()) {
         // Long-running scenarios (soak_*) run only when named.
@@ -494,11 +495,16 @@ int runScenarios(int argc, char** argv) {
             std::printf("[  OK  ] %s (%.1f s)\n", e.name, seconds);
         } else {
             ++failed;
-            std::printf("[ FAIL ] %s (%.1f s)\n         %s\n", e.name, seconds, currentFailure.c_str());
+            char line[160];
+            std::snprintf(line, sizeof line, "[ FAIL ] %s (%.1f s)\n", e.name, seconds);
+            failures += line + ("         " + currentFailure + "\n");
+            std::fputs(line, stdout);
+            std::printf("         %s\n", currentFailure.c_str());
         }
         std::fflush(stdout);
     }
     std::printf("e2e: the pass took %lu s\n", (GetTickCount() - passStart + 500) / 1000);
+    std::fputs(failures.c_str(), stdout);
     char label[32] = {};
     if (GetEnvironmentVariableA("E2E_LABEL", label, sizeof label) && label[0])
         std::printf("e2e (%s): %d passed, %d failed\n", label, passed, failed);
