@@ -143,7 +143,7 @@ E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     // snoozes for 10 minutes, to 11:12.
     E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 65000), "the second start did not ring");
     chooseFromMenu(run, 4);
-    HWND options = waitDialog(run.pid(), 1062, 5000);
+    HWND options = waitDialog(run.pid(), 1062, 15000);
     E2E_CHECK_MSG(options, "the fourth entry of a ringing alarm's menu is not 设置选项");
     PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
     waitClosed(run, options, "the options");
@@ -162,7 +162,7 @@ E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     row = listedRow(run, 2);
     E2E_CHECK_MSG(row == "12月7日 11:18|tone.wav|起床|是", "the second snooze is listed as '" + row + "'");
     chooseFromMenu(run, 1);
-    options = waitDialog(run.pid(), 1062, 5000);
+    options = waitDialog(run.pid(), 1062, 15000);
     E2E_CHECK_MSG(options, "a silent clock's first entry is not 设置选项");
     PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
     waitClosed(run, options, "the options");
