@@ -19,7 +19,7 @@ std::string programDirectoryOf(const std::string& modulePath);
 // alarms store, empty when GBK cannot name it: they then store the bare file
 // name, found through the current folder, which is the program's own.
 ProgramPaths buildProgramPaths(const std::string& directory, const std::string& storedDirectory);
-// While the module path comes in the one encoding both uses accept.
+// For a folder whose name means the same in both (ASCII, or GBK in tests).
 inline ProgramPaths buildProgramPaths(const std::string& directory) {
     return buildProgramPaths(directory, directory);
 }
