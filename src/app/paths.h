@@ -11,9 +11,6 @@ struct ProgramPaths {
     char defaultSoundPath[264];    // notify.mp3, GBK; empty when the folder is too long for it
 };
 
-// Everything up to and including the last backslash of the module's path.
-std::string programDirectoryOf(const std::string& modulePath);
-
 // directory names the folder for the file functions (UTF-8 on Windows);
 // storedDirectory is the same folder in GBK for the default sound that new
 // alarms store, empty when GBK cannot name it: they then store the bare file
