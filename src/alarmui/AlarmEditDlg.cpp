@@ -8,6 +8,7 @@
 
 #include "res/resource.h"
 #include "win/util.h"
+#include "win/wide.h"
 
 namespace {
 
@@ -25,10 +26,10 @@ const char kProgramFilter[] = "待打开文件*.*|*.*||";
 template <size_t N>
 void addItems(HWND combo, const int (&values)[N], std::string (*format)(int)) {
     for (int v : values)
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format(v).c_str()));
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::wideFromGbk(format(v)).c_str()));
 }
 
-void deselectAll(HWND list) { SendMessageA(list, LB_SETSEL, FALSE, -1); }
+void deselectAll(HWND list) { SendMessageW(list, LB_SETSEL, FALSE, -1); }
 
 }  // namespace
 
@@ -55,8 +56,8 @@ BOOL CAlarmEditDlg::OnInitDialog() {
     win::centreOnScreen(hwnd());
 
     HWND spin = item(IDC_EDIT_MINUTE_SPIN);
-    SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(item(IDC_EDIT_MINUTE)), 0);
-    SendMessageA(spin, UDM_SETRANGE32, 0, 59);
+    SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(item(IDC_EDIT_MINUTE)), 0);
+    SendMessageW(spin, UDM_SETRANGE32, 0, 59);
 
     lunar_ = isLunarAlarm(record);
     CheckDlgButton(hwnd(), IDC_EDIT_LUNAR, lunar_ ? BST_CHECKED : BST_UNCHECKED);
@@ -67,9 +68,9 @@ BOOL CAlarmEditDlg::OnInitDialog() {
     addItems(item(IDC_EDIT_REPEAT), kRepeatItems, numberText);
     addItems(item(IDC_EDIT_LEAD), kLeadItems, minutesText);
     addItems(item(IDC_EDIT_INTERVAL), kIntervalItems, minutesText);
-    SendMessageA(item(IDC_EDIT_SOUND), EM_LIMITTEXT, kSoundLimit, 0);
-    SendMessageA(item(IDC_EDIT_TEXT), EM_LIMITTEXT, kTextLimit, 0);
-    SendMessageA(item(IDC_EDIT_PROGRAM), EM_LIMITTEXT, kProgramLimit, 0);
+    SendMessageW(item(IDC_EDIT_SOUND), EM_LIMITTEXT, kSoundLimit, 0);
+    SendMessageW(item(IDC_EDIT_TEXT), EM_LIMITTEXT, kTextLimit, 0);
+    SendMessageW(item(IDC_EDIT_PROGRAM), EM_LIMITTEXT, kProgramLimit, 0);
 
     fields_.temporary = record.temporary != 0;
     fields_.minute = record.minute;
@@ -90,38 +91,40 @@ BOOL CAlarmEditDlg::OnInitDialog() {
 void CAlarmEditDlg::FillTimeList(int l, uint32_t mask) {
     const TimeList list = static_cast<TimeList>(l);
     HWND box = item(kListIds[l]);
-    SendMessageA(box, LB_RESETCONTENT, 0, 0);
+    SendMessageW(box, LB_RESETCONTENT, 0, 0);
     int firstSelected = -1;
     for (int i = 0; i < timeListSize(list, lunar_); ++i) {
-        SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(timeListEntry(list, i, lunar_).c_str()));
+        SendMessageW(box, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(win::wideFromGbk(timeListEntry(list, i, lunar_)).c_str()));
         if (entrySelected(mask, i)) {
-            SendMessageA(box, LB_SETSEL, TRUE, i);
+            SendMessageW(box, LB_SETSEL, TRUE, i);
             if (firstSelected < 0)
                 firstSelected = i;
         }
     }
     // A selected year or hour far down the list is scrolled into view.
-    SendMessageA(box, LB_SETTOPINDEX, firstSelected > 0 ? firstSelected : 0, 0);
+    SendMessageW(box, LB_SETTOPINDEX, firstSelected > 0 ? firstSelected : 0, 0);
 }
 
 uint32_t CAlarmEditDlg::SelectedMask(int l) const {
     int selected[32];
     const LRESULT n =
-        SendMessageA(item(kListIds[l]), LB_GETSELITEMS, 32, reinterpret_cast<LPARAM>(selected));
+        SendMessageW(item(kListIds[l]), LB_GETSELITEMS, 32, reinterpret_cast<LPARAM>(selected));
     return n > 0 ? maskOfSelection(selected, static_cast<size_t>(n)) : 0;
 }
 
 void CAlarmEditDlg::UpdatePreview(bool minuteFromSelection) {
-    char text[64] = {};
+    wchar_t picked[64] = {};
     HWND minuteBox = item(IDC_EDIT_MINUTE);
-    const LRESULT picked = minuteFromSelection ? SendMessageA(minuteBox, CB_GETCURSEL, 0, 0) : CB_ERR;
-    if (picked != CB_ERR && SendMessageA(minuteBox, CB_GETLBTEXTLEN, picked, 0) < LRESULT{sizeof text})
-        SendMessageA(minuteBox, CB_GETLBTEXT, picked, reinterpret_cast<LPARAM>(text));
-    else
-        GetWindowTextA(minuteBox, text, sizeof text);
+    const LRESULT index = minuteFromSelection ? SendMessageW(minuteBox, CB_GETCURSEL, 0, 0) : CB_ERR;
+    const bool fromList = index != CB_ERR && SendMessageW(minuteBox, CB_GETLBTEXTLEN, index, 0) < 64 &&
+                          SendMessageW(minuteBox, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(picked)) != CB_ERR;
+    // Anything GBK lacks is no digit anyway.
+    bool lost = false;
+    const std::string text = win::gbkFromWideLossy(fromList ? std::wstring(picked) : win::windowText(minuteBox), lost);
     // An unreadable minute shows nothing here; OK has its own message for it.
     int minute = 0;
-    if (wholeInteger(text, 0, 59, minute) != WholeInteger::Ok) {
+    if (wholeInteger(text.c_str(), 0, 59, minute) != WholeInteger::Ok) {
         WriteText(IDC_EDIT_NEXT_RING, "");
         return;
     }
@@ -132,9 +135,9 @@ void CAlarmEditDlg::UpdatePreview(bool minuteFromSelection) {
     trial.disabled = IsDlgButtonChecked(hwnd(), IDC_EDIT_DISABLED) == BST_CHECKED ? 1 : 0;
     trial.calendarKind = lunar_ ? kCalendarLunar : kCalendarGregorian;
     // A sound that is not there will be replaced by the default chime.
-    char sound[kSoundLimit + 2] = {};
-    GetDlgItemTextA(hwnd(), IDC_EDIT_SOUND, sound, sizeof sound);
-    const bool soundMissing = sound[0] != '\0' && !win::isFile(sound);
+    std::string sound;
+    const bool soundMissing = win::gbkFromWide(win::windowText(item(IDC_EDIT_SOUND)), sound) &&
+                              !sound.empty() && !win::isFile(sound.c_str());
     WriteText(IDC_EDIT_NEXT_RING, nextRingPreview(trial, win::localNow(), soundMissing).c_str());
 }
 
@@ -170,9 +173,10 @@ void CAlarmEditDlg::OnOK() {
     EditorInput input = fields_;
     for (int l = 0; l < kTimeListCount; ++l)
         input.masks[l] = SelectedMask(l);
-    GetDlgItemTextA(hwnd(), IDC_EDIT_REPEAT, input.repeat, sizeof input.repeat);
-    GetDlgItemTextA(hwnd(), IDC_EDIT_LEAD, input.lead, sizeof input.lead);
-    GetDlgItemTextA(hwnd(), IDC_EDIT_INTERVAL, input.interval, sizeof input.interval);
+    if (!ReadComboText(IDC_EDIT_REPEAT, input.repeat, sizeof input.repeat) ||
+        !ReadComboText(IDC_EDIT_LEAD, input.lead, sizeof input.lead) ||
+        !ReadComboText(IDC_EDIT_INTERVAL, input.interval, sizeof input.interval))
+        return;
     // The working copy changes only once OK really succeeds. Without any
     // action OK is ignored; the action group's caption says why.
     AlarmRecord trial = record;
@@ -262,22 +266,15 @@ void CAlarmEditDlg::OnBrowse(int buttonId) {
     ReadControls();  // a bad value has shown its message; the choice goes on
     const bool sound = buttonId == IDC_EDIT_BROWSE_SOUND;
     const std::string filter = fileFilter(sound ? kSoundFilter : kProgramFilter);
-    char path[MAX_PATH] = "";
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = hwnd();
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
+    std::string path;
     // Alarms may name their files relative to the program's folder.
-    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn))
+    if (!win::chooseStoredFile(hwnd(), filter, OFN_EXPLORER | OFN_NOCHANGEDIR, path))
         return;
-    storeText(sound ? fields_.sound : fields_.program, path);
+    storeText(sound ? fields_.sound : fields_.program, path.c_str());
     WriteControls();
     // The control gets the whole path even when it is too long, so that OK
     // reports it instead of saving a cut one.
-    WriteText(sound ? IDC_EDIT_SOUND : IDC_EDIT_PROGRAM, path);
+    WriteText(sound ? IDC_EDIT_SOUND : IDC_EDIT_PROGRAM, path.c_str());
 }
 
 void CAlarmEditDlg::OnClear() {

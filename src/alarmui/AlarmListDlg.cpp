@@ -8,6 +8,7 @@
 #include "alarmui/summary.h"
 #include "res/resource.h"
 #include "win/util.h"
+#include "win/wide.h"
 
 namespace {
 
@@ -28,23 +29,23 @@ const UINT_PTR kMinuteTimer = 1;
 const UINT kMinuteTimerPeriod = 1000;
 
 void setCell(HWND list, int row, int column, const std::string& text) {
-    LVITEMA cell = {};
+    std::wstring wide = win::wideFromGbk(text);
+    LVITEMW cell = {};
     cell.iSubItem = column;
-    cell.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+    cell.pszText = &wide[0];
+    SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
 }
 
-// The file dialogs leave the working folder alone: alarms may name their
+// An export file is only read and written, never stored, so any name will
+// do. The file dialogs leave the working folder alone: alarms may name their
 // sounds and programs relative to it.
-bool askForFile(HWND owner, bool save, char* path, DWORD size) {
-    path[0] = '\0';
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = size;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : 0);
-    return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
+bool askForFile(HWND owner, bool save, std::string& path) {
+    std::wstring chosen;
+    const DWORD flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : 0);
+    if (!win::chooseFile(owner, save, std::string(), flags, chosen))
+        return false;
+    path = win::pathFromWide(chosen);
+    return true;
 }
 
 }  // namespace
@@ -61,15 +62,16 @@ BOOL CAlarmListDlg::OnInitDialog() {
     win::centreOnScreen(hwnd());
     HWND list = item(IDC_LIST_ALARMS);
     for (int i = 0; i < kListColumns; ++i) {
-        LVCOLUMNA column = {};
+        std::wstring heading = win::wideFromGbk(kColumns[i].heading);
+        LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
         column.cx = win::listColumnWidth(list, kColumns[i].heading, kColumns[i].width);
-        column.pszText = const_cast<char*>(kColumns[i].heading);
+        column.pszText = &heading[0];
         column.iSubItem = i;
-        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     FillList();
     SetTimer(hwnd(), kMinuteTimer, kMinuteTimerPeriod, nullptr);
     return TRUE;
@@ -77,23 +79,24 @@ BOOL CAlarmListDlg::OnInitDialog() {
 
 void CAlarmListDlg::FillList() {
     HWND list = item(IDC_LIST_ALARMS);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     shownMinute_ = win::localNow();
     const int used = usedAlarms(table_);
     for (int i = 0; i < used; ++i) {
         const AlarmRecord& r = table_.alarms[i];
         const std::string sound(r.soundPath, fieldLength(r.soundPath, sizeof r.soundPath));
         const auto cells = alarmRowCells(i, r, shownMinute_, !sound.empty() && !win::isFile(sound.c_str()));
-        LVITEMA row = {};
+        std::wstring first = win::wideFromGbk(cells[0]);
+        LVITEMW row = {};
         row.mask = LVIF_TEXT;
         row.iItem = i;
-        row.pszText = const_cast<char*>(cells[0].c_str());
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+        row.pszText = &first[0];
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
         for (int c = 1; c < kListColumns; ++c)
             setCell(list, i, c, cells[c]);
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     if (onTableChanged)
         onTableChanged();
@@ -106,7 +109,7 @@ void CAlarmListDlg::OnMinuteTimer() {
         return;
     shownMinute_ = now;
     HWND list = item(IDC_LIST_ALARMS);
-    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     const int used = usedAlarms(table_);
     for (int i = 0; i < rows && i < used; ++i)
         setCell(list, i, kNextRingColumn, nextRingCell(table_.alarms[i], now));
@@ -118,7 +121,7 @@ std::vector<bool> CAlarmListDlg::SelectedRows() const {
     HWND list = item(IDC_LIST_ALARMS);
     std::vector<bool> rows(static_cast<size_t>(usedAlarms(table_)), false);
     int i = -1;
-    while ((i = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, i, LVNI_SELECTED))) >= 0) {
+    while ((i = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, i, LVNI_SELECTED))) >= 0) {
         if (static_cast<size_t>(i) >= rows.size())
             break;
         rows[i] = true;
@@ -149,7 +152,7 @@ void CAlarmListDlg::OnAdd() {
 
 void CAlarmListDlg::OnEdit() {
     const int i = static_cast<int>(
-        SendMessageA(item(IDC_LIST_ALARMS), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        SendMessageW(item(IDC_LIST_ALARMS), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (i < 0 || i >= usedAlarms(table_))
         return;
     CAlarmEditDlg editor(settings_, win::localNow(), paths_.defaultSoundPath, defaultSoundExists_);
@@ -171,16 +174,16 @@ void CAlarmListDlg::OnToggle() {
 }
 
 void CAlarmListDlg::OnExport() {
-    char path[MAX_PATH * 2];
-    if (!askForFile(hwnd(), true, path, sizeof path))
+    std::string path;
+    if (!askForFile(hwnd(), true, path))
         return;
     // The file is replaced whole, so a failed write is reported and leaves no partial file.
     win::messageBox(hwnd(), exportAlarms(path, table_) ? "导出成功。" : "导出失败。");
 }
 
 void CAlarmListDlg::OnImport() {
-    char path[MAX_PATH * 2];
-    if (!askForFile(hwnd(), false, path, sizeof path))
+    std::string path;
+    if (!askForFile(hwnd(), false, path))
         return;
     // The file is read once: what the question names is what goes in.
     std::vector<AlarmRecord> records;

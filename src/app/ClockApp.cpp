@@ -7,11 +7,11 @@
 #include "clock/ClockDlg.h"
 
 namespace {
-const char kInstanceMutex[] = "{ZENTAR_2009-04-20-10-50-06}";
+const wchar_t kInstanceMutex[] = L"{ZENTAR_2009-04-20-10-50-06}";
 }
 
 bool CClockApp::InitInstance() {
-    instanceMutex_ = CreateMutexA(nullptr, FALSE, kInstanceMutex);
+    instanceMutex_ = CreateMutexW(nullptr, FALSE, kInstanceMutex);
     if (GetLastError() == ERROR_ALREADY_EXISTS)
         return false;  // another copy runs: end silently
 

@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-#include "model/gbkpath.h"
-
-std::string programDirectoryOf(const std::string& modulePath) {
-    return modulePath.substr(0, fileNameOffset(modulePath));
-}
-
 ProgramPaths buildProgramPaths(const std::string& directory, const std::string& storedDirectory) {
     ProgramPaths paths;
     paths.directory = directory;

@@ -11,15 +11,12 @@ struct ProgramPaths {
     char defaultSoundPath[264];    // notify.mp3, GBK; empty when the folder is too long for it
 };
 
-// Everything up to and including the last backslash of the module's path.
-std::string programDirectoryOf(const std::string& modulePath);
-
 // directory names the folder for the file functions (UTF-8 on Windows);
 // storedDirectory is the same folder in GBK for the default sound that new
 // alarms store, empty when GBK cannot name it: they then store the bare file
 // name, found through the current folder, which is the program's own.
 ProgramPaths buildProgramPaths(const std::string& directory, const std::string& storedDirectory);
-// While the module path comes in the one encoding both uses accept.
+// For a folder whose name means the same in both (ASCII, or GBK in tests).
 inline ProgramPaths buildProgramPaths(const std::string& directory) {
     return buildProgramPaths(directory, directory);
 }

@@ -98,8 +98,8 @@ void CCalendarDlg::ShowToday() {
 }
 
 void CCalendarDlg::SelectBoxes() {
-    SendMessageA(yearBox, CB_SETCURSEL, shownYear - kFirstYear, 0);
-    SendMessageA(monthBox, CB_SETCURSEL, shownMonth - 1, 0);
+    SendMessageW(yearBox, CB_SETCURSEL, shownYear - kFirstYear, 0);
+    SendMessageW(monthBox, CB_SETCURSEL, shownMonth - 1, 0);
 }
 
 void CCalendarDlg::UpdateInfoLines() {
@@ -155,7 +155,7 @@ INT_PTR CCalendarDlg::OnMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
 }
 
 void CCalendarDlg::OnMonthChange() {
-    const LRESULT index = SendMessageA(monthBox, CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(monthBox, CB_GETCURSEL, 0, 0);
     if (index < 0 || index >= 12)
         return;
     shownMonth = static_cast<uint16_t>(index + 1);
@@ -165,7 +165,7 @@ void CCalendarDlg::OnMonthChange() {
 }
 
 void CCalendarDlg::OnYearChange() {
-    const LRESULT index = SendMessageA(yearBox, CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(yearBox, CB_GETCURSEL, 0, 0);
     if (index < 0 || index > kLastYear - kFirstYear)
         return;
     shownYear = static_cast<uint16_t>(kFirstYear + index);

@@ -4,20 +4,16 @@
 #include <shellapi.h>
 #include <vfw.h>
 
-#include <cstring>
-#include <vector>
-
 #include "alarm/CountdownDlg.h"
 #include "alarm/actions.h"
 #include "alarm/power_win32.h"
 #include "clock/ClockDlg.h"
 #include "memo/MemoDlg.h"
 #include "res/resource.h"
+#include "win/util.h"
+#include "win/wide.h"
 
-bool Win32AlarmSeams::fileExists(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool Win32AlarmSeams::fileExists(const char* path) { return win::isFile(path); }
 
 void Win32AlarmSeams::playLooping(const char* path) {
     HWND mci = clock_.mciWindow;
@@ -27,24 +23,25 @@ void Win32AlarmSeams::playLooping(const char* path) {
     MCIWndStop(mci);
     // Closing first: without it some MCI drivers leave every later start stopped.
     MCIWndClose(mci);
-    MCIWndOpen(mci, path, 0);
+    const std::wstring file = win::wideFromGbk(path);
+    SendMessageW(mci, MCIWNDM_OPENW, 0, reinterpret_cast<LPARAM>(file.c_str()));
     MCIWndSetRepeat(mci, TRUE);
     MCIWndPlay(mci);
 }
 
 bool Win32AlarmSeams::openWithShell(const char* path) {
     const INT_PTR result =
-        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path, "", "", SW_SHOW));
+        reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", win::wideFromGbk(path).c_str(), L"", L"", SW_SHOW));
     return result > 32;
 }
 
 bool Win32AlarmSeams::runCommandLine(const char* commandLine) {
     // CreateProcess may write into the command line.
-    std::vector<char> line(commandLine, commandLine + std::strlen(commandLine) + 1);
-    STARTUPINFOA startup = {};
+    std::wstring line = win::wideFromGbk(commandLine);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
     // The program is not tracked; keeping its handles would only leak them.

@@ -23,19 +23,32 @@
 #include "model/datafiles.h"
 #include "res/resource.h"
 #include "win/util.h"
+#include "win/wide.h"
 
 namespace {
 const UINT_PTR kTickTimer = 0;
 const UINT kTickMilliseconds = 200;
 
-std::string modulePath() {
+std::wstring modulePath() {
     // Long enough for any path the system hands out; a cut path would put
     // db.dat in some other folder, so a truncated result counts as none.
-    static char buffer[32768];
-    const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer)
-        return std::string();
-    return std::string(buffer, n);
+    static wchar_t buffer[32768];
+    const DWORD n = GetModuleFileNameW(nullptr, buffer, sizeof buffer / sizeof buffer[0]);
+    if (n == 0 || n >= sizeof buffer / sizeof buffer[0])
+        return std::wstring();
+    return std::wstring(buffer, n);
+}
+
+ProgramPaths programPaths() {
+    // The folder as the system names it, backslash included.
+    const std::wstring path = modulePath();
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    // The files beside the program are found by any name the folder has; the
+    // default sound new alarms store needs a name GBK can hold.
+    std::string stored;
+    if (!win::gbkFromWide(folder, stored))
+        stored.clear();
+    return buildProgramPaths(win::pathFromWide(folder), stored);
 }
 
 ZoneRule zoneRule(const SYSTEMTIME& t) {
@@ -51,6 +64,15 @@ TimeZoneRecord systemTimeZone() {
 
 const COLORREF kTooltipBackground = 0x80FFFF;
 
+// The clock's one tool: its whole client area.
+TTTOOLINFOW toolInfo(HWND clock) {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = clock;
+    tool.uId = 0;
+    return tool;
+}
+
 // Posted to the clock by its initialisation: the news waits until the clock runs.
 const UINT kUnreadableFilesMessage = WM_APP + 1;
 const char kDataFileUnreadable[] = "无法读取闹铃数据文件 db.dat，本次运行不会覆盖它，新的修改不会保存。";
@@ -62,7 +84,7 @@ CClockDlg::CClockDlg()
       settings(defaultSettings()),
       seams_(*this),
       tick_(settings, table, seams_),
-      icon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CLOCK))),
+      icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CLOCK))),
       lastTick_{2008, 1, 1, 1, 1, 1, 2} {
     std::memset(&table, 0, sizeof table);
 }
@@ -87,15 +109,15 @@ BOOL CClockDlg::OnInitDialog() {
     lastTick_ = win::localNow();
 
     updateHover();
-    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
     // Relative names stored in alarms are resolved against the program's folder.
-    paths = buildProgramPaths(programDirectoryOf(modulePath()));
+    paths = programPaths();
     if (!paths.directory.empty())
-        SetCurrentDirectoryA(paths.directory.c_str());
+        SetCurrentDirectoryW(win::widePath(paths.directory).c_str());
 
-    mciWindow = MCIWndCreateA(hwnd(), GetModuleHandleA(nullptr),
+    mciWindow = MCIWndCreateW(hwnd(), GetModuleHandleW(nullptr),
                               WS_CHILD | MCIWNDF_NOMENU | MCIWNDF_NOTIFYMODE, nullptr);
     // Some MCI implementations show the window anyway; a visible one would
     // lie over the face and take the clicks meant for the clock.
@@ -119,11 +141,10 @@ BOOL CClockDlg::OnInitDialog() {
     if (!memoWhole)
         loaded_.memo = ReadResult::Unreadable;
     if (loaded_.data == ReadResult::Unreadable || loaded_.memo == ReadResult::Unreadable)
-        PostMessageA(hwnd(), kUnreadableFilesMessage, 0, 0);
+        PostMessageW(hwnd(), kUnreadableFilesMessage, 0, 0);
 
     applyFont(settings.fontSize);
-    defaultSoundExists = paths.defaultSoundPath[0] != '\0' &&
-                         GetFileAttributesA(paths.defaultSoundPath) != INVALID_FILE_ATTRIBUTES;
+    defaultSoundExists = paths.defaultSoundPath[0] != '\0' && win::isFile(paths.defaultSoundPath);
     tick_.setDefaultSound(paths.defaultSoundPath, defaultSoundExists);
 
     // Without a tooltip the clock stays as the template drew it.
@@ -139,7 +160,7 @@ BOOL CClockDlg::OnInitDialog() {
     tick_.enterSecond(lastTick_);
     showTime(lastTick_);
     // Unnamed, auto-reset: the tick takes its signal once.
-    wakeTimer_ = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+    wakeTimer_ = CreateWaitableTimerW(nullptr, FALSE, nullptr);
     rearmWake();
     return TRUE;
 }
@@ -189,20 +210,18 @@ void CClockDlg::stopKeepingAwake() {
 }
 
 bool CClockDlg::createTooltip() {
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!tooltip_)
         return false;
-    SendMessageA(tooltip_, TTM_SETTIPBKCOLOR, kTooltipBackground, 0);
-    TTTOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.hwnd = hwnd();
-    tool.uId = 0;
+    SendMessageW(tooltip_, TTM_SETTIPBKCOLOR, kTooltipBackground, 0);
+    std::wstring text = win::wideFromGbk("时间");
+    TTTOOLINFOW tool = toolInfo(hwnd());
     GetClientRect(hwnd(), &tool.rect);
-    tool.lpszText = const_cast<char*>("时间");
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
+    tool.lpszText = &text[0];
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
     return true;
 }
 
@@ -214,21 +233,19 @@ void CClockDlg::updateTooltip(const LocalTime& time) {
     if (text == tooltipText_)
         return;
     tooltipText_ = std::move(text);
-    TTTOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.hwnd = hwnd();
-    tool.uId = 0;
-    tool.lpszText = const_cast<char*>(tooltipText_.c_str());
-    SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    std::wstring wide = win::wideFromGbk(tooltipText_);
+    TTTOOLINFOW tool = toolInfo(hwnd());
+    tool.lpszText = &wide[0];
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void CClockDlg::applyTransparency(bool fullTransparent, int level, COLORREF colourKey) {
     if (!layeredStyleSet_) {
-        SetWindowLongA(hwnd(), GWL_EXSTYLE, GetWindowLongA(hwnd(), GWL_EXSTYLE) ^ WS_EX_LAYERED);
+        SetWindowLongW(hwnd(), GWL_EXSTYLE, GetWindowLongW(hwnd(), GWL_EXSTYLE) ^ WS_EX_LAYERED);
         layeredStyleSet_ = true;
     }
     // Looked up at run time: systems without layered windows simply stay opaque.
-    HMODULE user32 = LoadLibraryA("User32.DLL");
+    HMODULE user32 = LoadLibraryW(L"User32.DLL");
     if (!user32)
         return;
     using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
@@ -286,7 +303,7 @@ void CClockDlg::showTime(const LocalTime& time) {
     // child asks the server for the whole list of them.
     if (!face_)
         face_ = item(IDC_CLOCK_TEXT);
-    SetWindowTextA(face_, formatClockText(settings, time).c_str());
+    win::setWindowText(face_, formatClockText(settings, time).c_str());
 }
 
 void CClockDlg::OnTimer() {
@@ -323,16 +340,14 @@ void CClockDlg::OnPowerCommand(int id) {
 void CClockDlg::applyFont(int fontSize) {
     if (clockFont_)
         DeleteObject(clockFont_);
-    char face[LF_FACESIZE];
-    const size_t faceLength = fieldLength(settings.fontName, LF_FACESIZE - 1);
-    std::memcpy(face, settings.fontName, faceLength);
-    face[faceLength] = '\0';
+    std::wstring face = win::wideFromGbk(settings.fontName, fieldLength(settings.fontName, LF_FACESIZE - 1));
+    face.resize(std::min<size_t>(face.size(), LF_FACESIZE - 1));
     // fontSize is kept in 96-DPI pixels, so db.dat means the same size everywhere.
-    clockFont_ = CreateFontA(win::scaled(fontSize), 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    clockFont_ = CreateFontW(win::scaled(fontSize), 0, 0, 0, 1000, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, face);
+                             DEFAULT_PITCH | FF_DONTCARE, face.c_str());
     HWND text = item(IDC_CLOCK_TEXT);
-    SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(clockFont_), TRUE);
+    SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(clockFont_), TRUE);
 
     // Sized for the widest digits and the longer mark, so the face never jumps.
     const size_t am = fieldLength(settings.amMark, sizeof settings.amMark);
@@ -343,7 +358,8 @@ void CClockDlg::applyFont(int fontSize) {
     HDC dc = GetDC(hwnd());
     HGDIOBJ old = SelectObject(dc, clockFont_);
     SIZE size = {};
-    GetTextExtentPoint32A(dc, sample.c_str(), static_cast<int>(sample.size()), &size);
+    const std::wstring wideSample = win::wideFromGbk(sample);
+    GetTextExtentPoint32W(dc, wideSample.c_str(), static_cast<int>(wideSample.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(hwnd(), dc);
 
@@ -504,12 +520,9 @@ void CClockDlg::OnOptions() {
     restack();
     applyFont(settings.fontSize);
     if (tooltip_) {
-        TTTOOLINFOA tool = {};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE;
-        tool.hwnd = hwnd();
-        tool.uId = 0;
+        TTTOOLINFOW tool = toolInfo(hwnd());
         GetClientRect(hwnd(), &tool.rect);
-        SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     InvalidateRect(hwnd(), nullptr, TRUE);
     // The alarm service or the wake option may have changed.
@@ -518,7 +531,7 @@ void CClockDlg::OnOptions() {
 }
 
 void CClockDlg::OnTimeSync() {
-    ShellExecuteA(nullptr, "open", paths.timeSyncPath.c_str(), "-c", "", SW_SHOW);
+    ShellExecuteW(nullptr, L"open", win::widePath(paths.timeSyncPath).c_str(), L"-c", L"", SW_SHOW);
 }
 
 void CClockDlg::OnContextMenu(int x, int y) {
@@ -530,12 +543,12 @@ void CClockDlg::OnContextMenu(int x, int y) {
         x = corner.x + win::scaled(5);
         y = corner.y + win::scaled(5);
     }
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_CLOCK_MENU));
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_CLOCK_MENU));
     if (!menu)
         return;
     HMENU popup = GetSubMenu(menu, 0);
     // Checked at every opening, so the item comes back once the program is there.
-    if (GetFileAttributesA(paths.timeSyncPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(win::widePath(paths.timeSyncPath).c_str()) == INVALID_FILE_ATTRIBUTES)
         DeleteMenu(popup, ID_TIME_SYNC, MF_BYCOMMAND);
     // While an alarm rings, putting it off comes first; the resource stays as it is.
     if (alarmRinging()) {
@@ -543,12 +556,12 @@ void CClockDlg::OnContextMenu(int x, int y) {
             int id;
             const char* caption;
         } kSnooze[] = {{ID_SNOOZE_5, "5分钟后再响"}, {ID_SNOOZE_10, "10分钟后再响"}, {ID_SNOOZE_30, "30分钟后再响"}};
-        InsertMenuA(popup, 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        InsertMenuW(popup, 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
         for (int i = 2; i >= 0; --i)
-            InsertMenuA(popup, 0, MF_BYPOSITION | MF_STRING, kSnooze[i].id, kSnooze[i].caption);
+            InsertMenuW(popup, 0, MF_BYPOSITION | MF_STRING, kSnooze[i].id, win::wideFromGbk(kSnooze[i].caption).c_str());
     }
     HWND owner = hwnd();
-    while (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)
+    while (GetWindowLongW(owner, GWL_STYLE) & WS_CHILD)
         owner = GetParent(owner);
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
     DestroyMenu(menu);
@@ -577,10 +590,10 @@ bool CClockDlg::OnCommand(int id, int code, HWND control) {
         OnAddAlarm();
         return true;
     case ID_CD_OPEN:
-        mciSendStringA("set cdaudio door open", nullptr, 0, nullptr);
+        mciSendStringW(L"set cdaudio door open", nullptr, 0, nullptr);
         return true;
     case ID_CD_CLOSE:
-        mciSendStringA("set cdaudio door closed", nullptr, 0, nullptr);
+        mciSendStringW(L"set cdaudio door closed", nullptr, 0, nullptr);
         return true;
     case ID_TIME_SYNC:
         OnTimeSync();
@@ -607,7 +620,7 @@ bool CClockDlg::OnCommand(int id, int code, HWND control) {
 
 bool CClockDlg::PreTranslateMessage(MSG& msg) {
     if (tooltip_)
-        SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+        SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     // Neither Escape nor Enter may close the clock by accident.
     if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR) &&
         (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN))
@@ -661,7 +674,7 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
         tick_.soundStopped();
         // The user is there: the computer may sleep again as it likes.
         stopKeepingAwake();
-        PostMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, lp);
+        PostMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, lp);
         return 0;
     case WM_PAINT:
         if (IsIconic(hwnd())) {

@@ -3,13 +3,12 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <vector>
-
 #include "alarm/schedule.h"
 #include "model/dialogtext.h"
 #include "options/optionslogic.h"
 #include "res/resource.h"
 #include "win/util.h"
+#include "win/wide.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ std::string fieldText(const char (&field)[N]) {
 template <size_t N>
 void addItems(HWND combo, const int (&values)[N], std::string (*format)(int)) {
     for (int v : values)
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format(v).c_str()));
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::wideFromGbk(format(v)).c_str()));
 }
 
 ZoneRule zoneRule(const SYSTEMTIME& t) {
@@ -45,12 +44,6 @@ std::string systemDaylightStatus() {
     return daylightStatusText(zone, now.wYear);
 }
 
-std::string windowString(HWND hwnd) {
-    std::vector<char> text(GetWindowTextLengthA(hwnd) + 1);
-    GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()));
-    return text.data();
-}
-
 RECT screenRect(HWND hwnd) {
     RECT r = {};
     GetWindowRect(hwnd, &r);
@@ -59,32 +52,32 @@ RECT screenRect(HWND hwnd) {
 
 }  // namespace
 
-COptionsDlg::COptionsDlg(ClockSettings& settings, const std::string& programPath)
+COptionsDlg::COptionsDlg(ClockSettings& settings, const std::wstring& programPath)
     : win::Dialog(IDD_OPTIONS), settings_(settings), programPath_(programPath) {}
 
 BOOL COptionsDlg::OnInitDialog() {
     const ClockSettings& s = settings_;
-    SendMessageA(item(IDC_OPT_ALPHA), TBM_SETRANGE, FALSE, MAKELPARAM(0, kAlphaLevelMax));
-    SendMessageA(item(IDC_OPT_FONT_SPIN), UDM_SETRANGE32, kFontSizeMin, kFontSizeMax);
+    SendMessageW(item(IDC_OPT_ALPHA), TBM_SETRANGE, FALSE, MAKELPARAM(0, kAlphaLevelMax));
+    SendMessageW(item(IDC_OPT_FONT_SPIN), UDM_SETRANGE32, kFontSizeMin, kFontSizeMax);
     win::centreOnScreen(hwnd());
 
     HWND dst = item(IDC_OPT_DST);
     for (const char* text : kDstItems)
-        SendMessageA(dst, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    SendMessageA(dst, CB_SETCURSEL, s.dstAdjust, 0);
+        SendMessageW(dst, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::wideFromGbk(text).c_str()));
+    SendMessageW(dst, CB_SETCURSEL, s.dstAdjust, 0);
     CheckDlgButton(hwnd(), IDC_OPT_AUTOSTART, s.autoStart ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_FULL_TRANSPARENT, s.fullTransparent ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_SERVICE, s.alarmService ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_HOUR12, s.hour12 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_WAKE, s.noWake ? BST_UNCHECKED : BST_CHECKED);
-    SendMessageA(item(IDC_OPT_ALPHA), TBM_SETPOS, TRUE, s.alphaLevel);
+    SendMessageW(item(IDC_OPT_ALPHA), TBM_SETPOS, TRUE, s.alphaLevel);
     if (s.zOrder >= 0 && s.zOrder < kZOrderRadios)
         CheckRadioButton(hwnd(), IDC_OPT_TOPMOST, IDC_OPT_NORMAL, IDC_OPT_TOPMOST + s.zOrder);
     WriteInt(IDC_OPT_FONT_SIZE, s.fontSize);
 
-    SendMessageA(item(IDC_OPT_SOUND), EM_LIMITTEXT, kQuickSoundTypedLimit, 0);
-    SendMessageA(item(IDC_OPT_AM), EM_LIMITTEXT, kMarkLimit, 0);
-    SendMessageA(item(IDC_OPT_PM), EM_LIMITTEXT, kMarkLimit, 0);
+    SendMessageW(item(IDC_OPT_SOUND), EM_LIMITTEXT, kQuickSoundTypedLimit, 0);
+    SendMessageW(item(IDC_OPT_AM), EM_LIMITTEXT, kMarkLimit, 0);
+    SendMessageW(item(IDC_OPT_PM), EM_LIMITTEXT, kMarkLimit, 0);
     WriteText(IDC_OPT_SOUND, fieldText(s.quickSound).c_str());
     WriteText(IDC_OPT_AM, fieldText(s.amMark).c_str());
     WriteText(IDC_OPT_PM, fieldText(s.pmMark).c_str());
@@ -129,22 +122,14 @@ bool COptionsDlg::OnCommand(int id, int code, HWND control) {
 }
 
 void COptionsDlg::OnBrowse() {
-    char path[MAX_PATH] = {};
-    const std::string filter = fileFilter(kSoundFilter);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    // Owned by this dialog, so that it cannot be confirmed underneath.
-    ofn.hwndOwner = hwnd();
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    // Alarms name their files relative to the program's folder, which must stay current.
-    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn))
+    std::string path;
+    // Owned by this dialog, so that it cannot be confirmed underneath. Alarms
+    // name their files relative to the program's folder, which must stay current.
+    if (!win::chooseStoredFile(hwnd(), fileFilter(kSoundFilter), OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR,
+                               path))
         return;
-    if (quickSoundStorable(path)) {
-        WriteText(IDC_OPT_SOUND, path);
+    if (quickSoundStorable(path.c_str())) {
+        WriteText(IDC_OPT_SOUND, path.c_str());
         return;
     }
     WriteText(IDC_OPT_SOUND, "");
@@ -155,7 +140,7 @@ void COptionsDlg::OnOK() {
     OptionsInput in = {};
     in.autoStart = IsDlgButtonChecked(hwnd(), IDC_OPT_AUTOSTART) == BST_CHECKED;
     in.fullTransparent = IsDlgButtonChecked(hwnd(), IDC_OPT_FULL_TRANSPARENT) == BST_CHECKED;
-    in.alphaLevel = static_cast<int>(SendMessageA(item(IDC_OPT_ALPHA), TBM_GETPOS, 0, 0));
+    in.alphaLevel = static_cast<int>(SendMessageW(item(IDC_OPT_ALPHA), TBM_GETPOS, 0, 0));
     in.zOrder = settings_.zOrder;
     for (int i = 0; i < kZOrderRadios; ++i)
         if (IsDlgButtonChecked(hwnd(), IDC_OPT_TOPMOST + i) == BST_CHECKED)
@@ -170,16 +155,19 @@ void COptionsDlg::OnOK() {
     if (!ReadText(IDC_OPT_AM, in.amMark, sizeof in.amMark, kMarkLimit) ||
         !ReadText(IDC_OPT_PM, in.pmMark, sizeof in.pmMark, kMarkLimit))
         return;
-    const LRESULT dst = SendMessageA(item(IDC_OPT_DST), CB_GETCURSEL, 0, 0);
+    const LRESULT dst = SendMessageW(item(IDC_OPT_DST), CB_GETCURSEL, 0, 0);
     in.dstAdjust = dst == CB_ERR ? settings_.dstAdjust : static_cast<int>(dst);
 
-    const std::string face = windowString(item(IDC_OPT_FONT));
+    // The face is cut to what the settings hold once it is read whole.
+    char face[256] = {};
     char repeat[kComboTextLimit + 1] = {}, lead[kComboTextLimit + 1] = {},
          interval[kComboTextLimit + 1] = {};
-    GetDlgItemTextA(hwnd(), IDC_OPT_REPEAT, repeat, sizeof repeat);
-    GetDlgItemTextA(hwnd(), IDC_OPT_LEAD, lead, sizeof lead);
-    GetDlgItemTextA(hwnd(), IDC_OPT_INTERVAL, interval, sizeof interval);
-    in.fontName = face.c_str();
+    if (!ReadComboText(IDC_OPT_FONT, face, sizeof face) ||
+        !ReadComboText(IDC_OPT_REPEAT, repeat, sizeof repeat) ||
+        !ReadComboText(IDC_OPT_LEAD, lead, sizeof lead) ||
+        !ReadComboText(IDC_OPT_INTERVAL, interval, sizeof interval))
+        return;
+    in.fontName = face;
     in.repeat = repeat;
     in.lead = lead;
     in.interval = interval;
@@ -194,23 +182,25 @@ void COptionsDlg::OnOK() {
 
 void COptionsDlg::UpdateRunKey() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, win::wideFromGbk(kRunKeyPath).c_str(), 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
+    const std::wstring name = win::wideFromGbk(kRunValueName);
     if (settings_.autoStart) {
-        const std::string data = runValueData(programPath_);
+        // A Run value that names no program would start nothing at log-on;
+        // the path stays wide, whatever its folder's name.
         const LONG written =
-            data.empty() ? ERROR_INVALID_DATA
-                         : RegSetValueExA(key, kRunValueName, 0, REG_SZ,
-                                          reinterpret_cast<const BYTE*>(data.data()),
-                                          static_cast<DWORD>(data.size()));
+            programPath_.empty()
+                ? ERROR_INVALID_DATA
+                : RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(programPath_.c_str()),
+                                 static_cast<DWORD>((programPath_.size() + 1) * sizeof(wchar_t)));
         if (written != ERROR_SUCCESS) {
             win::messageBox(hwnd(), kRunKeyWriteFailed);
             settings_.autoStart = 0;
             CheckDlgButton(hwnd(), IDC_OPT_AUTOSTART, BST_UNCHECKED);
         }
     } else {
-        RegDeleteValueA(key, kRunValueName);  // a missing value is already what we want
+        RegDeleteValueW(key, name.c_str());  // a missing value is already what we want
     }
     RegCloseKey(key);
 }
@@ -237,13 +227,13 @@ bool COptionsDlg::PickColour(int swatchId, POINT at, uint32_t& colour) {
     const RECT r = screenRect(item(swatchId));
     if (!PtInRect(&r, at))
         return false;
-    CHOOSECOLORA cc = {};
+    CHOOSECOLORW cc = {};
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = hwnd();  // keeps the options dialog from closing under it
     cc.rgbResult = colour;
     cc.lpCustColors = customColours;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (!ChooseColorA(&cc))
+    if (!ChooseColorW(&cc))
         return false;
     colour = cc.rgbResult;
     return true;

@@ -12,7 +12,7 @@ class COptionsDlg : public win::Dialog {
 public:
     // Edits settings in place on OK (the colour swatches write at once).
     // programPath is the full path written into the Run key.
-    COptionsDlg(ClockSettings& settings, const std::string& programPath);
+    COptionsDlg(ClockSettings& settings, const std::wstring& programPath);
 
 protected:
     BOOL OnInitDialog() override;
@@ -29,6 +29,6 @@ private:
     void UpdateRunKey();
 
     ClockSettings& settings_;
-    std::string programPath_;
+    std::wstring programPath_;
     CFontCombo fontCombo_;
 };

@@ -79,13 +79,6 @@ QuickNumberTexts quickNumberTexts(const ClockSettings& s) {
                             minutesText(s.quickInterval)};
 }
 
-std::string runValueData(const std::string& programPath) {
-    // A Run value that names no program would start nothing at log-on.
-    if (programPath.empty())
-        return std::string();
-    return std::string(programPath.c_str(), programPath.size() + 1);
-}
-
 bool acceptScreenFace(unsigned fontType, int& marks) {
     if (fontType & kRasterFontType)
         return false;

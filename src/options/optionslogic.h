@@ -66,10 +66,6 @@ struct QuickNumberTexts {
 };
 QuickNumberTexts quickNumberTexts(const ClockSettings& settings);
 
-// The Run value for the program: the path as it was started, including its
-// terminator. Empty when there is nothing sensible to write.
-std::string runValueData(const std::string& programPath);
-
 // Font picker.
 
 // Font type bits as the system's enumeration reports them.

@@ -12,6 +12,8 @@
 namespace win {
 
 namespace {
+const char kUnstorableText[] = "文字中含有无法保存的字符。";
+
 // Set while CreateDialogParam runs, so that messages arriving before
 // WM_INITDIALOG (WM_SETFONT) already reach their object.
 Dialog* creating = nullptr;
@@ -234,7 +236,7 @@ bool Dialog::ReadText(int id, char* buffer, size_t bufferSize, size_t maxLength)
     std::string text;
     char message[128];
     if (!gbkFromWide(windowText(control), text)) {
-        messageBox(hwnd_, "文字中含有无法保存的字符。");
+        messageBox(hwnd_, kUnstorableText);
     } else if (text.size() > maxLength || text.size() >= bufferSize) {
         std::snprintf(message, sizeof message, "请输入不超过 %u 个字符。",
                       static_cast<unsigned>(maxLength));
@@ -245,6 +247,18 @@ bool Dialog::ReadText(int id, char* buffer, size_t bufferSize, size_t maxLength)
     }
     SetFocus(control);
     SendMessageW(control, EM_SETSEL, 0, -1);
+    return false;
+}
+
+bool Dialog::ReadComboText(int id, char* buffer, size_t bufferSize) {
+    HWND control = item(id);
+    std::string text;
+    if (gbkFromWide(windowText(control), text)) {
+        storeText(buffer, bufferSize, text.c_str());
+        return true;
+    }
+    messageBox(hwnd_, kUnstorableText);
+    SetFocus(control);
     return false;
 }
 

@@ -46,6 +46,9 @@ protected:
     // that the caller keeps the dialog open.
     bool ReadInt(int id, int minValue, int maxValue, int& value);
     bool ReadText(int id, char* buffer, size_t bufferSize, size_t maxLength);
+    // A combo box's typed text, cut to the buffer as the box itself would
+    // cut it; only text GBK cannot hold is refused.
+    bool ReadComboText(int id, char* buffer, size_t bufferSize);
     void WriteInt(int id, int value);
     void WriteText(int id, const char* text);
 

@@ -53,7 +53,7 @@ namespace win {
 // The local time now, in whole seconds.
 LocalTime localNow();
 
-// Whether a file (not a folder) of that name exists; relative names are
+// Whether a file (not a folder) of that GBK name exists; relative names are
 // resolved against the current folder, the program's.
 bool isFile(const char* path);
 

@@ -56,8 +56,8 @@ bool gbkFromWide(const wchar_t* text, size_t length, std::string& gbk) {
 }
 
 std::wstring widePath(const std::string& path) {
-    std::wstring wide = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), path.size());
-    return wide.empty() && !path.empty() ? wideFromGbk(path) : wide;
+    // Bytes that are no UTF-8 name no file: nothing rather than a guess.
+    return toWide(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), path.size());
 }
 
 std::string pathFromWide(const std::wstring& path) { return fromWide(CP_UTF8, path.data(), path.size(), nullptr); }

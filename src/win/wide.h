@@ -23,8 +23,7 @@ inline bool gbkFromWide(const std::wstring& text, std::string& gbk) {
 std::string gbkFromWideLossy(const std::wstring& text, bool& lost);
 
 // Paths handed to the core's file functions are UTF-8, so that the program's
-// own folder may have any name; they are never stored. (While some callers
-// still pass GBK, a path that is no valid UTF-8 is taken as GBK.)
+// own folder may have any name; they are never stored.
 std::wstring widePath(const std::string& path);
 std::string pathFromWide(const std::wstring& path);
 

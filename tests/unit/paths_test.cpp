@@ -5,16 +5,6 @@
 #include "app/paths.h"
 #include "model/gbkpath.h"
 
-TEST(Paths, DirectoryIsEverythingUpToTheLastBackslash) {
-    EXPECT_EQ(programDirectoryOf("C:\\Program Files\\Zentar\\Zentar.exe"), "C:\\Program Files\\Zentar\\");
-    EXPECT_EQ(programDirectoryOf("\\\\server\\share\\Zentar.exe"), "\\\\server\\share\\");
-    EXPECT_EQ(programDirectoryOf("Zentar.exe"), "");
-    EXPECT_EQ(programDirectoryOf(""), "");
-    // 運 is DF 5C in GBK: its second byte is no separator.
-    EXPECT_EQ(programDirectoryOf("C:\\時計運\\運鐘.exe"), "C:\\時計運\\");
-    EXPECT_EQ(programDirectoryOf("運鐘.exe"), "");
-}
-
 TEST(Paths, FileNameStartsAfterTheLastBackslashThatIsACharacter) {
     struct Case {
         std::string path;
