@@ -40,12 +40,12 @@ int count(const std::vector<std::string>& lines, const std::string& line) {
 
 // All of a long text: the harness reads only short ones.
 std::string longText(HWND edit) {
-    std::vector<char> text(256 * 1024);
+    std::vector<wchar_t> text(256 * 1024);
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+    if (!SendMessageTimeoutW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                              SMTO_ABORTIFHUNG, 3000, &length))
         return std::string();
-    return std::string(text.data(), length);
+    return gbkFromWide(text.data(), static_cast<int>(length));
 }
 
 // The clock's menu opened as the context-menu key does, and the entry

@@ -163,8 +163,8 @@ void endAndCheckFiles(const char* name, Ending ending) {
     // No temporary file is left beside the data (the test build's own
     // record of the wake timer, zentar-seams.log, is no file of the product).
     std::string stray;
-    for (const WIN32_FIND_DATAA& file : filesIn(folder)) {
-        const std::string name = file.cFileName;
+    for (const FoundFile& file : filesIn(folder)) {
+        const std::string& name = file.name;
         if (name != "Zentar.exe" && name != "db.dat" && name != "note.txt" && name != "zentar-seams.log")
             stray += " " + name;
     }
