@@ -1,5 +1,6 @@
 // The options dialog as the clock's menu opens it: what OK stores and applies,
 // what it refuses, the Run key and the font picker.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -182,15 +183,20 @@ int recentCount(HWND combo) {
 
 E2E_SCENARIO(options_font_picker) {
     Session r;
-    startDefault(r, "options_font");
+    ClockSettings s = defaultSettings();
+    std::strcpy(s.fontName, "宋体");
+    prepare(r, "options_font", s);
+    launch(r);
     HWND d = openOptions(r), combo = GetDlgItem(d, 1039), preview = nullptr;
     const DWORD pid = r.pid();
     std::vector<std::string> faces;
     for (int i = 0, n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)); i < n; ++i)
         faces.push_back(comboItem(combo, i));
-    E2E_CHECK(faces.size() >= 7 && recentCount(combo) == 0);
+    E2E_CHECK(faces.size() >= 7 && recentCount(combo) == 0 && itemText(d, 1003) == "开机自动启动");
+    E2E_CHECK_MSG(windowText(combo) == "宋体", "the face reads " + windowText(combo));
     for (size_t i = 1; i < faces.size(); ++i)  // each once, in collation order
-        E2E_CHECK(CompareStringA(LOCALE_USER_DEFAULT, 0, faces[i - 1].c_str(), -1, faces[i].c_str(), -1) == CSTR_LESS_THAN);
+        E2E_CHECK(CompareStringW(LOCALE_USER_DEFAULT, 0, wideFromGbk(faces[i - 1]).c_str(), -1,
+                                 wideFromGbk(faces[i]).c_str(), -1) == CSTR_LESS_THAN);
 
     RECT box, list, shown;
     GetWindowRect(combo, &box);
