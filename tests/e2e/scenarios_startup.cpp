@@ -221,11 +221,11 @@ E2E_SCENARIO(chinese_folder_keeps_files_beside_program) {
     click(editor, IDOK);
     waitClosed(s, editor, "the editor");
     exitProgram(s);
+    for (const std::string& other : {elsewhere, elsewhere + "\\system32", driver.substr(0, driver.rfind('\\'))})
+        E2E_CHECK_MSG(!fileExists(other + "\\db.dat") && !fileExists(other + "\\note.txt"), "data files in " + other);
     const DataFile saved = readDataFile(s.folder);
     E2E_CHECK(saved.alarms.size() == 1 && std::strcmp(saved.alarms[0].text, "中文目录里的闹铃") == 0);
     E2E_CHECK(fileExists(s.folder + "\\note.txt"));
-    for (const std::string& other : {elsewhere, elsewhere + "\\system32", driver.substr(0, driver.rfind('\\'))})
-        E2E_CHECK_MSG(!fileExists(other + "\\db.dat") && !fileExists(other + "\\note.txt"), "data files in " + other);
 }
 
 E2E_SCENARIO(relative_start_keeps_files_beside_program) {
