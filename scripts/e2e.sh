@@ -16,11 +16,32 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Everything a pass's scenarios play ends up in the recording $1, to prove
+# that sound was real.
+start_recording() {
+  parec -d testsink.monitor --file-format=wav "$1" 2>/dev/null &
+  PAREC_PID=$!
+}
+# Fails when the scenarios that play a sound ran (their folders are in $2)
+# and the recording $1 stayed silent.
+check_recording() {
+  kill -INT "$PAREC_PID" 2>/dev/null || true
+  wait "$PAREC_PID" 2>/dev/null || true
+  PAREC_PID=
+  compgen -G "$2/alarm_sound*" >/dev/null || [ -d "$2/automatic_chime" ] || return 0
+  local peak
+  peak=$(sox "$1" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+  if awk -v p="${peak:-0}" 'BEGIN {exit !(p > 0.1)}'; then
+    echo "e2e: the alarm sound reached the audio device (peak amplitude $peak)"
+  else
+    echo "e2e: FAIL: no audio was produced while the alarm sound played (peak ${peak:-none})"
+    return 1
+  fi
+}
+
 # The sound device is there before Wine first starts in the new prefix.
 start_null_sink "$work/pulse"
-# Everything the scenarios play ends up here, to prove that sound was real.
-parec -d testsink.monitor --file-format=wav "$work/audio.wav" 2>/dev/null &
-PAREC_PID=$!
+start_recording "$work/audio.wav"
 wine_session "$work/prefix" cleanup
 if [ -n "${E2E_SHOTS:-}" ]; then
   # Pictures for people; the driver paints a desktop behind the windows.
@@ -37,18 +58,7 @@ status=0
 E2E_DPI=96 timeout 1200 "$WINE" "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
   "$(winepath -w "$work/scenarios")" "$@" || status=$?
 
-kill -INT "$PAREC_PID" 2>/dev/null || true
-wait "$PAREC_PID" 2>/dev/null || true
-PAREC_PID=
-if [ -d "$work/scenarios/alarm_sound" ] || [ -d "$work/scenarios/automatic_chime" ]; then
-  peak=$(sox "$work/audio.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
-  if awk -v p="${peak:-0}" 'BEGIN {exit !(p > 0.1)}'; then
-    echo "e2e: the alarm sound reached the audio device (peak amplitude $peak)"
-  else
-    echo "e2e: FAIL: no audio was produced while the alarm sound played (peak ${peak:-none})"
-    status=1
-  fi
-fi
+check_recording "$work/audio.wav" "$work/scenarios" || status=1
 
 # The scenarios named dpi_* once more on a screen at 150 %: a second prefix
 # whose LogPixels is 144, on a 1920 x 1080 display as laptops at 150 % have.
@@ -72,6 +82,52 @@ if ((${#dpi_scenarios[@]})); then
   echo "e2e: again at 144 DPI, prefix $WINEPREFIX"
   E2E_DPI=144 timeout 600 "$WINE" "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" \
     "$(winepath -w "$work/scenarios144")" "${dpi_scenarios[@]}" || status=$?
+fi
+
+# Once more on a Windows whose code page for non-Unicode programs is not 936
+# (C.UTF-8 gives 1252, as an English Windows has), in a prefix made so: the
+# scenarios that show or keep Chinese text, and those whose fonts come from
+# other names there. The driver refuses to run it under 936.
+english_windows=(dpi_* clock_face_at_a_chosen_time tooltip_shows_lunar_date list_shows_alarm_rows
+  editor_opens_with_new_alarm_defaults editor_clear_and_refused_input calendar_shows_and_browses
+  options_font_picker alarm_text_goes_to_memo memo_edit_reaches_note_file alarm_sound_from_chinese_folder
+  chinese_folder_keeps_files_beside_program context_menu_from_keyboard_and_time_sync_item)
+english_scenarios=()
+for pattern in "${english_windows[@]}"; do
+  if [ $# -eq 0 ]; then
+    english_scenarios+=("$pattern")
+  else
+    for name in "$@"; do
+      [[ $name == $pattern || $pattern == $name ]] && english_scenarios+=("$name")
+    done
+  fi
+done
+if ((${#english_scenarios[@]})); then
+  wineserver -k 2>/dev/null || true
+  if [ "$WINE_SESSION_OWN_DISPLAY" = 1 ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    start_xvfb
+  fi
+  export LC_ALL=C.UTF-8 LANG=C.UTF-8
+  export WINEPREFIX=$work/prefix1252 HOME=$work/prefix1252/home
+  make_prefix "$WINEPREFIX"
+  echo "e2e: again on a non-Chinese Windows (LC_ALL=$LC_ALL), prefix $WINEPREFIX"
+  start_recording "$work/audio1252.wav"
+  shots=${E2E_SHOTS:+$work/shots1252}
+  [ -n "$shots" ] && mkdir -p "$shots"
+  E2E_LABEL=non-Chinese E2E_EXPECT_ACP=not936 E2E_DPI=96 E2E_SHOTS=$shots timeout 900 "$WINE" \
+    "$build/zentar_e2e.exe" "$(winepath -w "$build/Zentar.exe")" "$(winepath -w "$work/scenarios1252")" \
+    "${english_scenarios[@]}" || status=$?
+  check_recording "$work/audio1252.wav" "$work/scenarios1252" || status=1
+  # Only these two pictures go beside the Chinese ones.
+  for name in alarm-list calendar; do
+    if [ -n "$shots" ] && [ -f "$shots/$name.png" ]; then
+      cp "$shots/$name.png" "$E2E_SHOTS/$name-english-windows.png"
+    fi
+  done
+  wineserver -k 2>/dev/null || true
+  export LC_ALL=zh_CN.UTF-8
+  unset LANG
 fi
 
 # Once more against the 32-bit product itself, in the 96-DPI prefix, where the

@@ -32,26 +32,42 @@ std::vector<Entry>& registry() {
 
 std::string currentFailure;
 
-void removeTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+void removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            const std::string path = folder + "\\" + name;
+            const std::wstring path = folder + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 removeTree(path);
             else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(h, &found));
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(h, &found));
         FindClose(h);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
+
+std::wstring wideFromGbk(const std::string& gbk) {
+    const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0], n);
+    return wide;
+}
+
+std::string gbkFromWide(const wchar_t* wide, int length) {
+    if (length < 0)
+        length = lstrlenW(wide);
+    const int n = WideCharToMultiByte(936, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string gbk(n, '\0');
+    WideCharToMultiByte(936, 0, wide, length, &gbk[0], n, nullptr, nullptr);
+    return gbk;
+}
 
 const Setup& setup() { return theSetup; }
 
@@ -63,19 +79,23 @@ int screenWidth() { return screenSize[0]; }
 int screenHeight() { return screenSize[1]; }
 
 std::string scenarioFolder(const std::string& name) {
-    const std::string folder = theSetup.workRoot + "\\" + name;
-    removeTree(folder);
-    CreateDirectoryA(theSetup.workRoot.c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string folder = name.find(':') != std::string::npos ? name : theSetup.workRoot + "\\" + name;
+    removeTree(wideFromGbk(folder));
+    makeFolder(theSetup.workRoot);
+    makeFolder(folder);
     return folder;
 }
 
-bool installProgram(const std::string& folder) {
-    return CopyFileA(theSetup.programPath.c_str(), (folder + "\\Zentar.exe").c_str(), FALSE) != 0;
+bool makeFolder(const std::string& path) { return CreateDirectoryW(wideFromGbk(path).c_str(), nullptr) != 0; }
+
+bool copyFile(const std::string& from, const std::string& to) {
+    return CopyFileW(wideFromGbk(from).c_str(), wideFromGbk(to).c_str(), FALSE) != 0;
 }
 
+bool installProgram(const std::string& folder) { return copyFile(theSetup.programPath, folder + "\\Zentar.exe"); }
+
 bool writeBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE* f = _wfopen(wideFromGbk(path).c_str(), L"wb");
     if (!f)
         return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -83,7 +103,7 @@ bool writeBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool readBytes(const std::string& path, std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = _wfopen(wideFromGbk(path).c_str(), L"rb");
     if (!f)
         return false;
     bytes.clear();
@@ -96,33 +116,31 @@ bool readBytes(const std::string& path, std::string& bytes) {
 }
 
 bool fileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(wideFromGbk(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::vector<WIN32_FIND_DATAA> filesIn(const std::string& folder) {
-    std::vector<WIN32_FIND_DATAA> files;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+std::vector<FoundFile> filesIn(const std::string& folder) {
+    std::vector<FoundFile> files;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW(wideFromGbk(folder + "\\*").c_str(), &found);
     if (h == INVALID_HANDLE_VALUE)
         return files;
     do
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files.push_back(found);
-    while (FindNextFileA(h, &found));
+            files.push_back(FoundFile{gbkFromWide(found.cFileName), found});
+    while (FindNextFileW(h, &found));
     FindClose(h);
     return files;
 }
 
-bool Program::launch(const std::string& commandLine, const std::string& currentDir,
-                     char* environment) {
-    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA si = {};
+bool Program::launch(const std::string& commandLine, const std::string& currentDir) {
+    std::wstring mutableLine = wideFromGbk(commandLine);
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     // Right after a kill the old image may still be held for a moment.
     for (int attempt = 0; attempt < 10; ++attempt) {
-        if (CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, environment,
-                           currentDir.c_str(), &si, &info_))
+        if (CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           wideFromGbk(currentDir).c_str(), &si, &info_))
             return true;
         Sleep(200);
     }
@@ -132,7 +150,7 @@ bool Program::launch(const std::string& commandLine, const std::string& currentD
 bool Program::start(const std::string& folder, const std::string& commandLine,
                     const std::string& currentDir) {
     const std::string line = commandLine.empty() ? "\"" + folder + "\\Zentar.exe\"" : commandLine;
-    return launch(line, currentDir.empty() ? folder : currentDir, nullptr);
+    return launch(line, currentDir.empty() ? folder : currentDir);
 }
 
 namespace {
@@ -166,7 +184,7 @@ bool Program::startFaked(const std::string& folder, const std::string& fakeClock
         "' NO_FAKE_STAT=1 FAKETIME_DONT_FAKE_MONOTONIC=1 " + fakeClock + " " + environment("E2E_WINE", "wine") + " '" +
         unixPath(folder) + "/Zentar.exe'\"";
     adoptFromWindow_ = true;
-    return launch(line, folder, nullptr);
+    return launch(line, folder);
 }
 
 bool Program::startAt(const std::string& folder, const std::string& localTime) {
@@ -185,7 +203,7 @@ bool setClockFile(const std::string& clockFile, const std::string& localTime) {
     // no setting and fall back to the real time.
     const std::string next = clockFile + ".new";
     return writeBytes(next, "@" + localTime + "\n") &&
-           MoveFileExA(next.c_str(), clockFile.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+           MoveFileExW(wideFromGbk(next).c_str(), wideFromGbk(clockFile).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 Program::~Program() {
@@ -268,7 +286,7 @@ std::vector<HWND> windowsOf(DWORD pid) {
 }
 
 std::string windowText(HWND hwnd) {
-    char text[1024] = {};
+    wchar_t text[1024] = {};
     // Captions of dialogs and the texts of statics and buttons are kept by
     // the system and read without a message; only controls that keep their
     // own text (edits) are asked. Fewer cross-process messages, fewer of
@@ -276,14 +294,14 @@ std::string windowText(HWND hwnd) {
     char cls[32] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
     if (lstrcmpiA(cls, "Static") == 0 || lstrcmpiA(cls, "Button") == 0 || lstrcmpiA(cls, "#32770") == 0) {
-        const int n = GetWindowTextA(hwnd, text, sizeof text);
-        return std::string(text, n > 0 ? n : 0);
+        const int n = GetWindowTextW(hwnd, text, ARRAYSIZE(text));
+        return gbkFromWide(text, n > 0 ? n : 0);
     }
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
                              SMTO_ABORTIFHUNG, 3000, &length))
         return std::string();
-    return std::string(text, length);
+    return gbkFromWide(text, static_cast<int>(length));
 }
 
 std::string itemText(HWND dialog, int id) {
@@ -438,6 +456,16 @@ int runScenarios(int argc, char** argv) {
         std::printf("e2e: the screen runs at %d DPI, not at %s\n", screenDpi(), wantedDpi);
         return 1;
     }
+    // A pass meant for a non-Chinese Windows proves nothing under code page 936.
+    char expectAcp[16] = {};
+    if (GetEnvironmentVariableA("E2E_EXPECT_ACP", expectAcp, sizeof expectAcp) &&
+        std::strcmp(expectAcp, "not936") == 0) {
+        std::printf("e2e: code page for non-Unicode programs %u\n", GetACP());
+        if (GetACP() == 936) {
+            std::printf("e2e: FAIL: this pass must run under a code page other than 936\n");
+            return 1;
+        }
+    }
     screenSize[0] = GetSystemMetrics(SM_CXSCREEN);
     screenSize[1] = GetSystemMetrics(SM_CYSCREEN);
     productPath = argv[1];
@@ -506,7 +534,9 @@ int runScenarios(int argc, char** argv) {
     std::printf("e2e: the pass took %lu s\n", (GetTickCount() - passStart + 500) / 1000);
     std::fputs(failures.c_str(), stdout);
     char label[32] = {};
-    if (GetEnvironmentVariableA("E2E_LABEL", label, sizeof label) && label[0])
+    if (GetEnvironmentVariableA("E2E_LABEL", label, sizeof label) && label[0] && expectAcp[0])
+        std::printf("e2e (%s, code page %u): %d passed, %d failed\n", label, GetACP(), passed, failed);
+    else if (label[0])
         std::printf("e2e (%s): %d passed, %d failed\n", label, passed, failed);
     else
         std::printf("e2e: %d passed, %d failed\n", passed, failed);
@@ -521,9 +551,9 @@ int runScenarios(int argc, char** argv) {
 namespace e2e {
 
 std::string driverPath() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return path;
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return gbkFromWide(path);
 }
 
 std::vector<HWND> windowsOfClass(DWORD pid, const char* className) {
@@ -588,10 +618,11 @@ bool RemoteBlock::get(size_t offset, void* p, size_t n) const {
 
 namespace {
 
+// In characters; the remote buffers hold UTF-16, twice as many bytes.
 const size_t kRemoteTextSize = 512;
 
 // The layouts a 32-bit program gives the structures written into it: its
-// pointers and handles are 32 bits wide.
+// pointers and handles are 32 bits wide (the texts are UTF-16 all the same).
 struct LvItem32 {
     UINT mask;
     int iItem, iSubItem;
@@ -622,9 +653,9 @@ struct ToolInfo32 {
     uint32_t hinst, lpszText, lParam, lpReserved;
 };
 static_assert(sizeof(LvItem32) == 60 && sizeof(HdItem32) == 48 && sizeof(ToolInfo32) == 48,
-              "the 32-bit layouts of LVITEMA, HDITEMA and TTTOOLINFOA");
+              "the 32-bit layouts of LVITEMW, HDITEMW and TTTOOLINFOW");
 
-void pointAt(LPSTR& field, char* p) { field = p; }
+void pointAt(LPWSTR& field, char* p) { field = reinterpret_cast<LPWSTR>(p); }
 void pointAt(uint32_t& field, char* p) { field = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 uint32_t handle32(const void* h) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h)); }
 
@@ -633,17 +664,17 @@ uint32_t handle32(const void* h) { return static_cast<uint32_t>(reinterpret_cast
 template <typename Info, typename Text>
 std::string remoteText(HWND window, UINT message, WPARAM wp, Info info, Text Info::*text,
                        const char* failure) {
-    RemoteBlock block(window, sizeof info + kRemoteTextSize);
+    RemoteBlock block(window, sizeof info + kRemoteTextSize * sizeof(wchar_t));
     pointAt(info.*text, block.at(sizeof info));
-    const char zero = 0;
-    if (!block.put(0, &info, sizeof info) || !block.put(sizeof info, &zero, 1))
+    const wchar_t zero = 0;
+    if (!block.put(0, &info, sizeof info) || !block.put(sizeof info, &zero, sizeof zero))
         return failure;
     DWORD_PTR ignored;
-    SendMessageTimeoutA(window, message, wp, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG, 3000,
+    SendMessageTimeoutW(window, message, wp, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG, 3000,
                         &ignored);
-    char buffer[kRemoteTextSize + 1] = {};
-    block.get(sizeof info, buffer, kRemoteTextSize);
-    return buffer;
+    wchar_t buffer[kRemoteTextSize + 1] = {};
+    block.get(sizeof info, buffer, kRemoteTextSize * sizeof(wchar_t));
+    return gbkFromWide(buffer);
 }
 
 }  // namespace
@@ -651,32 +682,34 @@ std::string remoteText(HWND window, UINT message, WPARAM wp, Info info, Text Inf
 std::string tooltipText(HWND tooltip, HWND tool, UINT_PTR toolId) {
     if (narrowProcess(tooltip)) {
         ToolInfo32 narrow = {sizeof narrow, 0, handle32(tool), static_cast<uint32_t>(toolId), {}, 0, 0, 0, 0};
-        return remoteText(tooltip, TTM_GETTEXTA, kRemoteTextSize, narrow, &ToolInfo32::lpszText, "");
+        return remoteText(tooltip, TTM_GETTEXTW, kRemoteTextSize, narrow, &ToolInfo32::lpszText, "");
     }
-    TTTOOLINFOA info = {};
+    TTTOOLINFOW info = {};
     info.cbSize = sizeof info;
     info.hwnd = tool;
     info.uId = toolId;
-    return remoteText(tooltip, TTM_GETTEXTA, kRemoteTextSize, info, &TTTOOLINFOA::lpszText, "");
+    return remoteText(tooltip, TTM_GETTEXTW, kRemoteTextSize, info, &TTTOOLINFOW::lpszText, "");
 }
 
 void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string& text) {
-    TTTOOLINFOA info = {};
+    TTTOOLINFOW info = {};
     info.cbSize = sizeof info;
     info.hwnd = tool;
     info.uId = toolId;
-    RemoteBlock block(tooltip, sizeof info + text.size() + 1);
-    info.lpszText = block.at(sizeof info);
+    const std::wstring wide = wideFromGbk(text);
+    const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    RemoteBlock block(tooltip, sizeof info + bytes);
+    pointAt(info.lpszText, block.at(sizeof info));
     if (block.narrow()) {
         ToolInfo32 narrow = {sizeof narrow, 0, handle32(tool), static_cast<uint32_t>(toolId), {}, 0, 0, 0, 0};
-        pointAt(narrow.lpszText, info.lpszText);
+        pointAt(narrow.lpszText, block.at(sizeof info));
         E2E_CHECK(block.put(0, &narrow, sizeof narrow));
     } else {
         E2E_CHECK(block.put(0, &info, sizeof info));
     }
-    E2E_CHECK(block.put(sizeof info, text.c_str(), text.size() + 1));
+    E2E_CHECK(block.put(sizeof info, wide.c_str(), bytes));
     DWORD_PTR ignored;
-    SendMessageTimeoutA(tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
+    SendMessageTimeoutW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
                         3000, &ignored);
 }
 
@@ -687,12 +720,24 @@ std::string cell(HWND view, int row, int column) {
         LvItem32 narrow = {};
         narrow.iSubItem = column;
         narrow.cchTextMax = kRemoteTextSize;
-        return remoteText(view, LVM_GETITEMTEXTA, row, narrow, &LvItem32::pszText, "<no remote memory>");
+        return remoteText(view, LVM_GETITEMTEXTW, row, narrow, &LvItem32::pszText, "<no remote memory>");
     }
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.iSubItem = column;
     item.cchTextMax = kRemoteTextSize;
-    return remoteText(view, LVM_GETITEMTEXTA, row, item, &LVITEMA::pszText, "<no remote memory>");
+    return remoteText(view, LVM_GETITEMTEXTW, row, item, &LVITEMW::pszText, "<no remote memory>");
+}
+
+std::string heading(HWND view, int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(view, LVM_GETHEADER, 0, 0));
+    HDITEMW item = {};
+    item.mask = HDI_TEXT;
+    item.cchTextMax = kRemoteTextSize;
+    HdItem32 narrow = {};
+    narrow.mask = HDI_TEXT;
+    narrow.cchTextMax = kRemoteTextSize;
+    return narrowProcess(header) ? remoteText(header, HDM_GETITEMW, column, narrow, &HdItem32::pszText, "")
+                                 : remoteText(header, HDM_GETITEMW, column, item, &HDITEMW::pszText, "");
 }
 
 std::string column(HWND view, int column) {
@@ -703,8 +748,8 @@ std::string column(HWND view, int column) {
 }
 
 void selectRows(HWND view, const std::vector<int>& rows) {
-    RemoteBlock block(view, sizeof(LVITEMA));
-    LVITEMA item = {};
+    RemoteBlock block(view, sizeof(LVITEMW));
+    LVITEMW item = {};
     item.stateMask = LVIS_SELECTED;
     E2E_CHECK(block.put(0, &item, sizeof item));
     SendMessageA(view, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(block.at(0)));
@@ -760,14 +805,13 @@ std::vector<AlarmRecord> fullTable() {
 }
 
 void runUnix(const std::string& line) {
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA si = {};
+    std::wstring mutableLine = wideFromGbk(line);
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     // For a Unix program Wine hands back no process handle and a stray thread
     // handle; closing that one could close any handle of ours, stdout included.
-    if (CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &si, &pi) && pi.hProcess) {
         WaitForSingleObject(pi.hProcess, 20000);
         CloseHandle(pi.hProcess);
@@ -805,7 +849,7 @@ void screenshot(const char* name, HWND window) {
     for (char& c : windowsPath)
         if (c == '/')
             c = '\\';
-    DeleteFileA(windowsPath.c_str());
+    DeleteFileW(wideFromGbk(windowsPath).c_str());
     runUnix("/usr/bin/import -window root -crop " + std::to_string(r.right - r.left + 2 * margin) + "x" +
             std::to_string(r.bottom - r.top + 2 * margin) + "+" + std::to_string(x) + "+" +
             std::to_string(y) + " +repage " + unixPath);
@@ -899,25 +943,15 @@ void click(HWND dialog, int id) {
 }
 
 void setText(HWND dialog, int id, const std::string& text) {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wideFromGbk(text).c_str()));
 }
 
 bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
-namespace {
-// Across processes Wine hands the A calls of list and combo box texts UTF-16:
-// the W call and a conversion give the GBK text.
-std::string gbk(const wchar_t* wide) {
-    char text[256] = {};
-    WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-}  // namespace
-
 std::string listEntry(HWND dialog, int id, int index) {
     wchar_t wide[128] = {};
     SendMessageW(GetDlgItem(dialog, id), LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
-    return gbk(wide);
+    return gbkFromWide(wide);
 }
 
 Texts selected(HWND dialog, int id) {
@@ -952,7 +986,7 @@ void clickEntry(HWND dialog, int id, int index) {
 std::string comboItem(HWND combo, int index) {
     wchar_t wide[128] = {};
     SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide));
-    return gbk(wide);
+    return gbkFromWide(wide);
 }
 
 HWND waitDialog(DWORD pid, int id, DWORD milliseconds) {
@@ -1046,7 +1080,7 @@ HWND mciWindowOf(HWND clock) { return FindWindowExA(clock, nullptr, "MCIWndClass
 
 bool soundPlaying(HWND mci) {
     const LRESULT kModePlaying = 526;
-    return SendMessageA(mci, MCIWNDM_GETMODEA, 0, 0) == kModePlaying;
+    return SendMessageW(mci, MCIWNDM_GETMODEW, 0, 0) == kModePlaying;
 }
 
 POINT dayCell(HWND calendar, int row, int column) {
@@ -1094,7 +1128,8 @@ SIZE textExtent(HFONT font, const std::string& text, UINT format, int wrapWidth 
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     RECT r = {0, 0, wrapWidth, 0};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
+    const std::wstring wide = wideFromGbk(text);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, format | DT_CALCRECT);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return SIZE{r.right - r.left, r.bottom - r.top};
@@ -1108,7 +1143,7 @@ std::string cutLine(int id, const std::string& text, const char* what, int neede
 }  // namespace
 
 HFONT dialogFont(HWND dialog, int templateId) {
-    HMODULE program = LoadLibraryExA(setup().programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE program = LoadLibraryExW(wideFromGbk(setup().programPath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     E2E_CHECK_MSG(program, "cannot read the program's resources");
     HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));
     const WORD* t = found ? static_cast<const WORD*>(LockResource(LoadResource(program, found))) : nullptr;
@@ -1205,15 +1240,7 @@ std::string cutHeadings(HWND list, HFONT font) {
     const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < columns; ++i) {
         const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
-        HDITEMA item = {};
-        item.mask = HDI_TEXT;
-        item.cchTextMax = kRemoteTextSize;
-        HdItem32 narrow = {};
-        narrow.mask = HDI_TEXT;
-        narrow.cchTextMax = kRemoteTextSize;
-        const std::string text = narrowProcess(header)
-                                     ? remoteText(header, HDM_GETITEMA, i, narrow, &HdItem32::pszText, "")
-                                     : remoteText(header, HDM_GETITEMA, i, item, &HDITEMA::pszText, "");
+        const std::string text = heading(list, i);
         if (width == 0)
             continue;
         // The header draws its text three edges in from each side of an item
@@ -1299,11 +1326,11 @@ DataFile readDataFile(const std::string& folder) {
 }
 
 bool installProgramAs(const std::string& folder, const std::string& fileName) {
-    return CopyFileA(setup().programPath.c_str(), (folder + "\\" + fileName).c_str(), FALSE) != 0;
+    return copyFile(setup().programPath, folder + "\\" + fileName);
 }
 
 HANDLE holdFile(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(wideFromGbk(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace e2e

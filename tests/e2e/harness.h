@@ -23,12 +23,20 @@ struct Setup {
 };
 const Setup& setup();
 
+// GBK to and from UTF-16 by code page 936, whatever the system's code page
+// for non-Unicode programs is: every text the driver reads or writes at the
+// edge to Windows goes through these.
+std::wstring wideFromGbk(const std::string& gbk);
+std::string gbkFromWide(const wchar_t* wide, int length = -1);
+inline std::string gbkFromWide(const std::wstring& wide) { return gbkFromWide(wide.c_str(), static_cast<int>(wide.size())); }
+
 // The screen's size as read when the driver started. (Under Wine a console
 // driver's GetSystemMetrics can later report 0 for it.)
 int screenWidth();
 int screenHeight();
 
-// A fresh, empty folder for one scenario (the name keeps runs readable).
+// A fresh, empty folder for one scenario (the name keeps runs readable), below
+// the work root unless it is a full path.
 std::string scenarioFolder(const std::string& name);
 // Copies the program under test into folder as Zentar.exe.
 bool installProgram(const std::string& folder);
@@ -36,8 +44,14 @@ bool installProgram(const std::string& folder);
 bool writeBytes(const std::string& path, const std::string& bytes);
 bool readBytes(const std::string& path, std::string& bytes);
 bool fileExists(const std::string& path);
-// The files of a folder (not its subfolders), with their dates.
-std::vector<WIN32_FIND_DATAA> filesIn(const std::string& folder);
+// The files of a folder (not its subfolders), with their dates and GBK names.
+struct FoundFile {
+    std::string name;
+    WIN32_FIND_DATAW data;
+};
+std::vector<FoundFile> filesIn(const std::string& folder);
+bool makeFolder(const std::string& path);
+bool copyFile(const std::string& from, const std::string& to);
 
 class Program {
 public:
@@ -66,7 +80,7 @@ public:
     HWND clock(DWORD milliseconds = 15000);
 
 private:
-    bool launch(const std::string& commandLine, const std::string& currentDir, char* environment);
+    bool launch(const std::string& commandLine, const std::string& currentDir);
     // Under libfaketime, with fakeClock the environment that sets its clock.
     bool startFaked(const std::string& folder, const std::string& fakeClock, const std::string& currentDir);
     PROCESS_INFORMATION info_ = {};
@@ -125,6 +139,7 @@ void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string&
 int rowCount(HWND view);
 std::string cell(HWND view, int row, int column);
 std::string column(HWND view, int column);
+std::string heading(HWND view, int column);
 void selectRows(HWND view, const std::vector<int>& rows);
 POINT rowCentre(HWND view, int row);
 

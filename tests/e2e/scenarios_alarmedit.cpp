@@ -30,7 +30,7 @@ HWND openEditor(Session& e, const char* name, bool withDefaultSound) {
 E2E_SCENARIO(editor_opens_with_new_alarm_defaults) {
     Session e;
     HWND d = openEditor(e, "editor_defaults", true);
-    E2E_CHECK(windowText(d) == "闹铃");
+    E2E_CHECK(windowText(d) == "闹铃" && itemText(d, 1004) == "禁用此闹铃");
     E2E_CHECK(selected(d, 1008) == Texts{"2026年"} && selected(d, 1009) == Texts{"12月"});
     E2E_CHECK(selected(d, 1010) == Texts{"7日"} && selected(d, 1011) == Texts{"星期一"});
     E2E_CHECK(selected(d, 1012) == Texts{"11时"} && itemText(d, 1013) == "4");
@@ -151,10 +151,20 @@ E2E_SCENARIO(editor_clear_and_refused_input) {
     setText(d, 1016, "开会");
     setText(d, 1013, "61");
     click(d, IDOK);
-    const std::string message = answer(e.pid(), 3000);
+    std::string message = answer(e.pid(), 3000);
     E2E_CHECK_MSG(message == "请输入一个介于 0 和 59 之间的整数。", "for minute 61: " + message);
     E2E_CHECK(IsWindow(d));
     setText(d, 1013, "59");
+
+    // A character GBK lacks is refused once, with the focus back on the text.
+    SendMessageW(GetDlgItem(d, 1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"开会\xD83D\xDE00"));
+    click(d, IDOK);
+    E2E_CHECK_MSG((message = answer(e.pid(), 3000)) == "文字中含有无法保存的字符。", "for an emoji: " + message);
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof focus;
+    E2E_CHECK(GetGUIThreadInfo(GetWindowThreadProcessId(d, nullptr), &focus));
+    E2E_CHECK(IsWindow(d) && !messageBox(e.pid(), 500) && focus.hwndFocus == GetDlgItem(d, 1016));
+    setText(d, 1016, "开会");
 
     // Each ">>" fills its own field through the system's file dialog.
     const std::string sound = e.folder + "\\bell.wav", program = e.folder + "\\todo.txt";

@@ -84,6 +84,11 @@ E2E_SCENARIO(list_shows_alarm_rows) {
     E2E_CHECK_MSG(waitFor([&] { return !IsWindowEnabled(run.clock); }, 2000), "the clock stays enabled");
 
     E2E_CHECK(windowText(run.list) == "闹铃设置");
+    std::string headings;
+    for (int i = 0; i < 9; ++i)
+        headings += heading(run.view, i) + "|";
+    E2E_CHECK_MSG(headings == "编号|时间|声音|文字|程序|特殊动作|临时|参数|下次响铃|", headings);
+    E2E_CHECK(itemText(run.list, 1007) == "添加闹铃" && itemText(run.list, IDCANCEL) == "关闭");
     E2E_CHECK(rowCount(run.view) == 8);
     E2E_CHECK(column(run.view, 0) == "1|2|3 |||4|5|6|7|8");
     E2E_CHECK_MSG(column(run.view, 1) == "每日 8时 30分 |星期重复 7时 19时 5分 |年月日重复 22时 0分 |每日 每时 45分 |"

@@ -34,11 +34,12 @@ void layered(HWND h, COLORREF* key, BYTE* alpha, DWORD* flags) {
 E2E_SCENARIO(clock_face_at_a_chosen_time) {
     ClockSettings s = defaultSettings();
     s.hour12 = 1;
+    std::strcpy(s.amMark, "上午");
     Session run;
     startWith(run, "face_12h", s, "2026-12-07 00:05:05");
     // The fake clock starts at 00:05:05 and runs on in real time.
     const std::string text = itemText(run.clock, 1000);
-    E2E_CHECK_MSG(text.rfind("12:05:0", 0) == 0 && text.size() == 10 && text.substr(8) == "am",
+    E2E_CHECK_MSG(text.rfind("12:05:0", 0) == 0 && text.size() == 12 && text.substr(8) == "上午",
                   "12-hour face shows '" + text + "'");
     E2E_CHECK(waitFor([&] { return itemText(run.clock, 1000) != text; }, 2500));
     screenshot("clock-12h", run.clock);

@@ -39,7 +39,7 @@ void expectWhole(HWND dialog, int templateId) {
 
 // The application manifest as the program carries it.
 std::string manifest() {
-    HMODULE program = LoadLibraryExA(setup().programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE program = LoadLibraryExW(wideFromGbk(setup().programPath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = program ? FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
     std::string text;
     if (found)
@@ -55,7 +55,8 @@ SIZE extentIn(HFONT font, const std::string& text) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE extent = {};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    const std::wstring wide = wideFromGbk(text);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     DeleteObject(font);
@@ -226,10 +227,10 @@ E2E_SCENARIO(dpi_dialog_texts_fit) {
     E2E_CHECK(waitFor([&] { return (faces = visibleOfClass(run.pid(), "ComboLBox")) != nullptr; }, 2000));
     SendMessageA(combo, CB_SETCURSEL, 2, 0);
     E2E_CHECK(waitFor([&] { return (preview = visibleOfClass(run.pid(), "ZentarFontPreview")) != nullptr; }, 2000));
-    LOGFONTA sample = {};
+    LOGFONTW sample = {};
     sample.lfHeight = -scaled(18);
-    lstrcpynA(sample.lfFaceName, comboItem(combo, 2).c_str(), LF_FACESIZE);
-    const SIZE extent = extentIn(CreateFontIndirectA(&sample), "12:00:00");
+    lstrcpynW(sample.lfFaceName, wideFromGbk(comboItem(combo, 2)).c_str(), LF_FACESIZE);
+    const SIZE extent = extentIn(CreateFontIndirectW(&sample), "12:00:00");
     const RECT shown = rectOf(preview);
     E2E_CHECK_MSG(shown.right - shown.left == extent.cx + scaled(8) && shown.bottom - shown.top == extent.cy + scaled(8),
                   "the preview is " + std::to_string(shown.right - shown.left) + "x" +

@@ -1,5 +1,6 @@
 // The options dialog as the clock's menu opens it: what OK stores and applies,
 // what it refuses, the Run key and the font picker.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,7 +36,7 @@ void pickColour(HWND options, int swatchId, int red, int green, int blue) {
     const POINT swatch = centreOf(GetDlgItem(options, swatchId));
     mouseClick(swatch.x, swatch.y);
     HWND colour = nullptr;
-    E2E_CHECK(waitFor([&] { return (colour = FindWindowA("#32770", "颜色")) != nullptr; }, 5000));
+    E2E_CHECK(waitFor([&] { return (colour = FindWindowW(L"#32770", L"颜色")) != nullptr; }, 5000));
     setText(colour, 706, std::to_string(red));
     setText(colour, 707, std::to_string(green));
     setText(colour, 708, std::to_string(blue));
@@ -78,15 +79,15 @@ namespace {
 
 // The Run value as the registry holds it ("" when there is none).
 std::string runValue() {
-    char data[MAX_PATH * 2] = {};
-    DWORD size = sizeof data - 1;
+    wchar_t data[MAX_PATH * 2] = {};
+    DWORD size = sizeof data - sizeof data[0];
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
                       KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return std::string();
-    const LONG found = RegQueryValueExA(key, "Zentar", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    const LONG found = RegQueryValueExW(key, L"Zentar", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(key);
-    return found == ERROR_SUCCESS ? data : "";
+    return found == ERROR_SUCCESS ? gbkFromWide(data) : "";
 }
 
 }  // namespace
@@ -149,7 +150,8 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     E2E_CHECK(s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5 && s.fullTransparent == 0);
     E2E_CHECK(std::strcmp(s.amMark, "上午") == 0 && s.textColor == 0x0000FF && s.backColor == 0xFF8000);
     E2E_CHECK(s.autoStart == 1);
-    E2E_CHECK_MSG(lstrcmpiA(runValue().c_str(), (r.folder + "\\Zentar.exe").c_str()) == 0, "Run value: " + runValue());
+    E2E_CHECK_MSG(lstrcmpiW(wideFromGbk(runValue()).c_str(), wideFromGbk(r.folder + "\\Zentar.exe").c_str()) == 0,
+                  "Run value: " + runValue());
     E2E_CHECK(waitFor([&] {
         const std::string text = itemText(r.clock, 1000);
         return text.size() > 4 && (text.find("上午") == text.size() - 4 || text.find("下午") == text.size() - 4);
@@ -181,15 +183,20 @@ int recentCount(HWND combo) {
 
 E2E_SCENARIO(options_font_picker) {
     Session r;
-    startDefault(r, "options_font");
+    ClockSettings s = defaultSettings();
+    std::strcpy(s.fontName, "宋体");
+    prepare(r, "options_font", s);
+    launch(r);
     HWND d = openOptions(r), combo = GetDlgItem(d, 1039), preview = nullptr;
     const DWORD pid = r.pid();
     std::vector<std::string> faces;
     for (int i = 0, n = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)); i < n; ++i)
         faces.push_back(comboItem(combo, i));
-    E2E_CHECK(faces.size() >= 7 && recentCount(combo) == 0);
+    E2E_CHECK(faces.size() >= 7 && recentCount(combo) == 0 && itemText(d, 1003) == "开机自动启动");
+    E2E_CHECK_MSG(windowText(combo) == "宋体", "the face reads " + windowText(combo));
     for (size_t i = 1; i < faces.size(); ++i)  // each once, in collation order
-        E2E_CHECK(CompareStringA(LOCALE_USER_DEFAULT, 0, faces[i - 1].c_str(), -1, faces[i].c_str(), -1) == CSTR_LESS_THAN);
+        E2E_CHECK(CompareStringW(LOCALE_USER_DEFAULT, 0, wideFromGbk(faces[i - 1]).c_str(), -1,
+                                 wideFromGbk(faces[i]).c_str(), -1) == CSTR_LESS_THAN);
 
     RECT box, list, shown;
     GetWindowRect(combo, &box);
@@ -236,7 +243,7 @@ E2E_SCENARIO(options_font_picker) {
     mouseClick(box.left + 10, (box.top + box.bottom) / 2);
     // The last letters typed: typing is what clears the list's selection
     // (Wine skips the first change after a pick).
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("NoSuchFa"));
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"NoSuchFa"));
     SendMessageA(edit, EM_SETSEL, 8, 8);
     typeText("ce");
     E2E_CHECK(waitFor([&] { return windowText(combo) == "NoSuchFace"; }, 2000) &&

@@ -51,8 +51,8 @@ std::string keptAt(const std::string& path) {
 
 std::string listing(const std::string& folder) {
     std::string names;
-    for (const WIN32_FIND_DATAA& file : filesIn(folder))
-        names += (names.empty() ? "" : " ") + std::string(file.cFileName);
+    for (const FoundFile& file : filesIn(folder))
+        names += (names.empty() ? "" : " ") + file.name;
     return names;
 }
 
@@ -206,15 +206,15 @@ E2E_SCENARIO(crash_safety_under_kills) {
         // that was cut off, by this kill when it was written in this run.
         bool cutThisTime = false;
         leftovers = 0;
-        for (const WIN32_FIND_DATAA& file : filesIn(folder)) {
-            const std::string name = file.cFileName;
+        for (const FoundFile& file : filesIn(folder)) {
+            const std::string& name = file.name;
             // zentar-seams.log: the test build's record of the wake timer.
             if (name == "Zentar.exe" || name == "db.dat" || name == "note.txt" || name == "zentar-seams.log")
                 continue;
             E2E_CHECK_MSG(name.rfind("db.dat.", 0) == 0 || name.rfind("note.txt.", 0) == 0,
                           "unexpected file " + name + when);
             ++leftovers;
-            cutThisTime = cutThisTime || CompareFileTime(&file.ftLastWriteTime, &startedAt) >= 0;
+            cutThisTime = cutThisTime || CompareFileTime(&file.data.ftLastWriteTime, &startedAt) >= 0;
         }
         cutMidWrite += cutThisTime;
     }

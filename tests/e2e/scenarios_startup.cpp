@@ -163,8 +163,8 @@ void endAndCheckFiles(const char* name, Ending ending) {
     // No temporary file is left beside the data (the test build's own
     // record of the wake timer, zentar-seams.log, is no file of the product).
     std::string stray;
-    for (const WIN32_FIND_DATAA& file : filesIn(folder)) {
-        const std::string name = file.cFileName;
+    for (const FoundFile& file : filesIn(folder)) {
+        const std::string& name = file.name;
         if (name != "Zentar.exe" && name != "db.dat" && name != "note.txt" && name != "zentar-seams.log")
             stray += " " + name;
     }
@@ -204,6 +204,28 @@ E2E_SCENARIO(temporary_alarm_left_out_after_restart) {
     E2E_CHECK(saved.alarms.size() == 2);
     E2E_CHECK(std::memcmp(&saved.alarms[0], &records[0], sizeof(AlarmRecord)) == 0);
     E2E_CHECK(std::memcmp(&saved.alarms[1], &records[2], sizeof(AlarmRecord)) == 0);
+}
+
+// Started from elsewhere out of a folder whose name only the wide calls
+// reach, the program keeps its files beside itself.
+E2E_SCENARIO(chinese_folder_keeps_files_beside_program) {
+    Session s;
+    prepare(s, "C:\\闹钟 運");
+    const std::string elsewhere = "C:\\windows", driver = driverPath();
+    E2E_CHECK(s.program.start(s.folder, "", elsewhere) && (s.clock = s.program.clock()));
+    PostMessageA(s.clock, WM_COMMAND, 32773, 0);  // add alarm
+    HWND editor = waitDialog(s.pid(), 1008);
+    E2E_CHECK_MSG(editor, "the editor did not open");
+    setText(editor, 1016, "中文目录里的闹铃");
+    click(editor, 1003);  // not temporary: saved
+    click(editor, IDOK);
+    waitClosed(s, editor, "the editor");
+    exitProgram(s);
+    for (const std::string& other : {elsewhere, elsewhere + "\\system32", driver.substr(0, driver.rfind('\\'))})
+        E2E_CHECK_MSG(!fileExists(other + "\\db.dat") && !fileExists(other + "\\note.txt"), "data files in " + other);
+    const DataFile saved = readDataFile(s.folder);
+    E2E_CHECK(saved.alarms.size() == 1 && std::strcmp(saved.alarms[0].text, "中文目录里的闹铃") == 0);
+    E2E_CHECK(fileExists(s.folder + "\\note.txt"));
 }
 
 E2E_SCENARIO(relative_start_keeps_files_beside_program) {
