@@ -13,6 +13,26 @@
 #include "win/util.h"
 #include "win/wide.h"
 
+namespace {
+// The MCI drivers take the name on in the system's code page for
+// non-Unicode programs (Wine's do), which may lack its characters: a name
+// beyond ASCII goes by its short 8.3 form when that is all ASCII.
+std::wstring mciFileName(const char* gbk) {
+    const std::wstring path = win::wideFromGbk(gbk);
+    const auto ascii = [](const std::wstring& s) {
+        for (wchar_t c : s)
+            if (c > 0x7F)
+                return false;
+        return true;
+    };
+    if (ascii(path))
+        return path;
+    wchar_t shortPath[MAX_PATH] = L"";
+    const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    return n > 0 && n < MAX_PATH && ascii(shortPath) ? std::wstring(shortPath) : path;
+}
+}  // namespace
+
 bool Win32AlarmSeams::fileExists(const char* path) { return win::isFile(path); }
 
 void Win32AlarmSeams::playLooping(const char* path) {
@@ -23,7 +43,7 @@ void Win32AlarmSeams::playLooping(const char* path) {
     MCIWndStop(mci);
     // Closing first: without it some MCI drivers leave every later start stopped.
     MCIWndClose(mci);
-    const std::wstring file = win::wideFromGbk(path);
+    const std::wstring file = mciFileName(path);
     SendMessageW(mci, MCIWNDM_OPENW, 0, reinterpret_cast<LPARAM>(file.c_str()));
     MCIWndSetRepeat(mci, TRUE);
     MCIWndPlay(mci);

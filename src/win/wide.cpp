@@ -40,8 +40,16 @@ std::wstring wideFromGbk(const char* text, size_t length) { return toWide(kGbk, 
 std::wstring wideFromGbk(const char* text) { return text ? wideFromGbk(text, strlen(text)) : std::wstring(); }
 
 std::string gbkFromWideLossy(const std::wstring& text, bool& lost) {
+    // A character beyond the BMP (an emoji) is one "?", not one per half.
+    std::wstring whole;
+    whole.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool pair = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]);
+        whole += pair ? L'\xFFFD' : text[i];
+        i += pair ? 1 : 0;
+    }
     BOOL usedDefault = FALSE;
-    std::string gbk = fromWide(kGbk, text.data(), text.size(), &usedDefault);
+    std::string gbk = fromWide(kGbk, whole.data(), whole.size(), &usedDefault);
     // The round trip also catches a character mapped to a look-alike.
     lost = usedDefault || wideFromGbk(gbk) != text;
     return gbk;
