@@ -27,9 +27,8 @@ std::wstring mciFileName(const char* gbk) {
     };
     if (ascii(path))
         return path;
-    wchar_t shortPath[MAX_PATH] = L"";
-    const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
-    return n > 0 && n < MAX_PATH && ascii(shortPath) ? std::wstring(shortPath) : path;
+    const std::wstring shortPath = win::shortPathOf(path);
+    return !shortPath.empty() && ascii(shortPath) ? shortPath : path;
 }
 }  // namespace
 

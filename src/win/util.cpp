@@ -46,13 +46,11 @@ bool chooseFile(HWND owner, bool save, const std::string& filter, DWORD flags, s
     return true;
 }
 
-namespace {
 std::wstring shortPathOf(const std::wstring& path) {
     wchar_t shortPath[MAX_PATH] = L"";
     const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
     return n > 0 && n < MAX_PATH ? std::wstring(shortPath) : std::wstring();
 }
-}  // namespace
 
 bool storablePath(HWND owner, const std::wstring& path, std::string& gbk) {
     if (gbkFromWide(path, gbk))

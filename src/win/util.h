@@ -24,6 +24,8 @@ int messageBox(HWND owner, const char* text, UINT type = MB_OK);
 // The open (or, with save, the save) file dialog over a filter of GBK
 // "name\0pattern\0" pairs ending in "\0\0"; false when nothing was chosen.
 bool chooseFile(HWND owner, bool save, const std::string& filter, DWORD flags, std::wstring& path);
+// The short 8.3 form of an existing path; empty when it has none.
+std::wstring shortPathOf(const std::wstring& path);
 // The path as GBK, to be stored in a record: the short 8.3 name when GBK
 // cannot hold the long one. When neither fits, says so and returns false.
 bool storablePath(HWND owner, const std::wstring& path, std::string& gbk);

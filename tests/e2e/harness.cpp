@@ -53,6 +53,8 @@ void removeTree(const std::wstring& folder) {
 
 }  // namespace
 
+// Independent of the program's own conversions on purpose: with a shared one,
+// a program that converted by the wrong code page would read back right.
 std::wstring wideFromGbk(const std::string& gbk) {
     const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
     std::wstring wide(n, L'\0');
