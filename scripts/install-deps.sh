@@ -15,6 +15,19 @@ packages=(
   faketime
 )
 
+# A mirror in the middle of a sync answers with index files of the wrong size
+# for a minute or two: the update is tried again before it counts as failed,
+# and an install with the lists it has is still attempted after that.
+apt_update() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    apt-get update -qq && return 0
+    echo "install-deps: apt-get update failed (attempt $attempt), trying again in 30 s"
+    sleep 30
+  done
+  echo "install-deps: apt-get update kept failing; installing from the lists there are"
+}
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -23,7 +36,7 @@ done
 if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  apt_update
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
@@ -57,7 +70,7 @@ dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null |
 if ((${#missing32[@]})); then
   echo "install-deps: installing ${missing32[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  apt_update
   apt-get install -y -qq --no-install-recommends "${missing32[@]}" >/dev/null
 fi
 # i386 ELF files go to qemu; F opens the interpreter now, so it serves every
