@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/paths.h"
+#include "model/paths.h"
 #include "model/localtime.h"
 #include "model/records.h"
 #include "win/Dialog.h"

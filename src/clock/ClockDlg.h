@@ -8,7 +8,7 @@
 
 #include "clock/AlarmSeamsWin32.h"
 #include "alarm/tick.h"
-#include "app/paths.h"
+#include "model/paths.h"
 #include "model/datafiles.h"
 #include "model/localtime.h"
 #include "model/records.h"

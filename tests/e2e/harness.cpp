@@ -1,6 +1,6 @@
 #include "harness.h"
 
-#include "calendar/calendartext.h"
+#include "calendarui/calendartext.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "calendar/calendartext.h"
+#include "calendarui/calendartext.h"
 
 namespace {
 

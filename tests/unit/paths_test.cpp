@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "model/paths.h"
 #include "model/gbkpath.h"
 
 TEST(Paths, FileNameStartsAfterTheLastBackslashThatIsACharacter) {

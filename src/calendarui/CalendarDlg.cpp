@@ -1,11 +1,11 @@
-#include "calendar/CalendarDlg.h"
+#include "calendarui/CalendarDlg.h"
 
 #include <windowsx.h>
 
 #include <cstdio>
 
 #include "alarmui/AlarmEditDlg.h"
-#include "calendar/calendartext.h"
+#include "calendarui/calendartext.h"
 #include "calendar/lunar.h"
 #include "model/records.h"
 #include "res/resource.h"

@@ -1,4 +1,4 @@
-#include "app/AboutDlg.h"
+#include "clock/AboutDlg.h"
 
 #include "res/resource.h"
 #include "win/util.h"

@@ -1,4 +1,4 @@
-#include "app/paths.h"
+#include "model/paths.h"
 
 #include <cstring>
 

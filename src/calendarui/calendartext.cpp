@@ -1,4 +1,4 @@
-#include "calendar/calendartext.h"
+#include "calendarui/calendartext.h"
 
 #include <algorithm>
 #include <climits>

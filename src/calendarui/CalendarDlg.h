@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/paths.h"
-#include "calendar/calendartext.h"
+#include "model/paths.h"
+#include "calendarui/calendartext.h"
 #include "model/localtime.h"
 #include "model/records.h"
 #include "win/Dialog.h"
