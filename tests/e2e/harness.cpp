@@ -221,7 +221,7 @@ bool Program::running() const {
 }
 
 bool Program::waitExit(DWORD milliseconds, DWORD* exitCode) {
-    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0)
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, milliseconds * slowFactor()) != WAIT_OBJECT_0)
         return false;
     if (exitCode)
         GetExitCodeProcess(info_.hProcess, exitCode);
@@ -235,7 +235,7 @@ void Program::kill() {
     }
 }
 
-HWND Program::clock(DWORD milliseconds) {
+HWND Program::clock(DWORD milliseconds, Where where) {
     HWND found = nullptr;
     waitFor(
         [&] {
@@ -249,7 +249,7 @@ HWND Program::clock(DWORD milliseconds) {
             }
             return !adoptFromWindow_ && !running();
         },
-        milliseconds);
+        milliseconds, "the clock window", where);
     if (found && adoptFromWindow_) {
         // From now on this object stands for the program itself.
         DWORD pid = 0;
@@ -301,7 +301,7 @@ std::string windowText(HWND hwnd) {
     }
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 3000, &length))
+                             SMTO_ABORTIFHUNG, 3000 * slowFactor(), &length))
         return std::string();
     return gbkFromWide(text, static_cast<int>(length));
 }
@@ -311,17 +311,62 @@ std::string itemText(HWND dialog, int id) {
     return control ? windowText(control) : std::string();
 }
 
-void expectText(HWND dialog, int id, const std::string& text, DWORD milliseconds) {
-    E2E_CHECK_MSG(waitFor([&] { return itemText(dialog, id) == text; }, milliseconds),
+void expectText(HWND dialog, int id, const std::string& text, DWORD milliseconds, Where where) {
+    E2E_CHECK_MSG(waitFor([&] { return itemText(dialog, id) == text; }, milliseconds, "a control's text", where),
                   "control " + std::to_string(id) + " reads '" + itemText(dialog, id) + "', not '" + text + "'");
 }
 
-void sleepMs(DWORD milliseconds) { Sleep(milliseconds); }
+namespace {
+DWORD theSlowFactor = 1;
+
+// The latest wait of the scenario, and the latest that ran out.
+struct WaitNote {
+    bool any = false;
+    std::string where, what;
+    DWORD waited = 0, limit = 0;
+    bool held = false;
+};
+WaitNote lastWait, lastTimeout;
+
+std::string describe(const WaitNote& w) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%s%s%s (%s) %s after %lu ms of %lu ms", w.what.empty() ? "" : "for ",
+                  w.what.c_str(), w.what.empty() ? "a wait" : "", w.where.c_str(),
+                  w.held ? "held" : "ran out", static_cast<unsigned long>(w.waited),
+                  static_cast<unsigned long>(w.limit));
+    return text;
+}
+}  // namespace
+
+DWORD slowFactor() { return theSlowFactor; }
+
+void noteWait(const Where& where, const char* what, DWORD waited, DWORD limit, bool held) {
+    const char* file = std::strrchr(where.file, '/');
+    WaitNote note;
+    note.any = true;
+    note.where = std::string(file ? file + 1 : where.file) + ":" + std::to_string(where.line);
+    note.what = what ? what : "";
+    note.waited = waited;
+    note.limit = limit;
+    note.held = held;
+    lastWait = note;
+    if (!held)
+        lastTimeout = note;
+}
+
+void sleepMs(DWORD milliseconds) { Sleep(milliseconds * slowFactor()); }
+
+void sleepWall(DWORD milliseconds) { Sleep(milliseconds); }
 
 void fail(const char* file, int line, const std::string& what) {
     char where[512];
     std::snprintf(where, sizeof where, "%s:%d: ", file, line);
     currentFailure = where + what;
+    // Slow or wrong: the waits say which.
+    if (lastWait.any)
+        currentFailure += "\n           last wait: " + describe(lastWait);
+    if (lastTimeout.any && (lastTimeout.where != lastWait.where || lastWait.held))
+        currentFailure += "\n           last wait that ran out: " + describe(lastTimeout);
     throw Failure();
 }
 
@@ -468,6 +513,12 @@ int runScenarios(int argc, char** argv) {
             return 1;
         }
     }
+    char slow[16] = {};
+    if (GetEnvironmentVariableA("E2E_SLOW", slow, sizeof slow) && std::atoi(slow) > 1)
+        theSlowFactor = static_cast<DWORD>(std::atoi(slow));
+    if (theSlowFactor > 1)
+        std::printf("e2e: waits for the program are %lu times as long in this pass\n",
+                    static_cast<unsigned long>(theSlowFactor));
     screenSize[0] = GetSystemMetrics(SM_CXSCREEN);
     screenSize[1] = GetSystemMetrics(SM_CYSCREEN);
     productPath = argv[1];
@@ -504,7 +555,10 @@ int runScenarios(int argc, char** argv) {
         bool ok = true;
         for (int attempt = 0; attempt < 2; ++attempt) {
             watchdogFired = 0;
-            scenarioLimit = std::strncmp(e.name, "soak_", 5) == 0 ? 20 * 60 * 1000 : 150 * 1000;
+            lastWait = lastTimeout = WaitNote();
+            // A slower pass gets longer before a scenario counts as stuck.
+            scenarioLimit = std::strncmp(e.name, "soak_", 5) == 0 ? 20 * 60 * 1000
+                                                                 : 150 * 1000 * std::min<LONG>(slowFactor(), 2);
             scenarioStart = static_cast<LONG>(GetTickCount());
             ok = true;
             try {
@@ -672,7 +726,7 @@ std::string remoteText(HWND window, UINT message, WPARAM wp, Info info, Text Inf
     if (!block.put(0, &info, sizeof info) || !block.put(sizeof info, &zero, sizeof zero))
         return failure;
     DWORD_PTR ignored;
-    SendMessageTimeoutW(window, message, wp, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG, 3000,
+    SendMessageTimeoutW(window, message, wp, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG, 3000 * slowFactor(),
                         &ignored);
     wchar_t buffer[kRemoteTextSize + 1] = {};
     block.get(sizeof info, buffer, kRemoteTextSize * sizeof(wchar_t));
@@ -712,7 +766,7 @@ void setTooltipText(HWND tooltip, HWND tool, UINT_PTR toolId, const std::string&
     E2E_CHECK(block.put(sizeof info, wide.c_str(), bytes));
     DWORD_PTR ignored;
     SendMessageTimeoutW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(block.at(0)), SMTO_ABORTIFHUNG,
-                        3000, &ignored);
+                        3000 * slowFactor(), &ignored);
 }
 
 int rowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
@@ -991,13 +1045,14 @@ std::string comboItem(HWND combo, int index) {
     return gbkFromWide(wide);
 }
 
-HWND waitDialog(DWORD pid, int id, DWORD milliseconds) {
+HWND waitDialog(DWORD pid, int id, DWORD milliseconds, Where where) {
     HWND found = nullptr;
-    waitFor([&] { return (found = dialogWithItem(pid, id)) != nullptr; }, milliseconds);
+    const std::string what = "a dialog with control " + std::to_string(id);
+    waitFor([&] { return (found = dialogWithItem(pid, id)) != nullptr; }, milliseconds, what.c_str(), where);
     return found;
 }
 
-HWND messageBox(DWORD pid, DWORD milliseconds) {
+HWND messageBox(DWORD pid, DWORD milliseconds, Where where) {
     HWND box = nullptr;
     waitFor(
         [&] {
@@ -1006,17 +1061,18 @@ HWND messageBox(DWORD pid, DWORD milliseconds) {
                     return (box = h) != nullptr;
             return false;
         },
-        milliseconds);
+        milliseconds, "a message box", where);
     return box;
 }
 
-std::string answer(DWORD pid, DWORD milliseconds, int button) {
-    HWND box = messageBox(pid, milliseconds);
+std::string answer(DWORD pid, DWORD milliseconds, int button, Where where) {
+    HWND box = messageBox(pid, milliseconds, where);
     if (!box)
         return "<no message>";
     const std::string text = itemText(box, 0xFFFF);
     PostMessageA(box, WM_COMMAND, button, 0);
-    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(box); }, 3000), "the message box stayed open: " + text);
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(box); }, 3000, "the message box to close", where),
+                  "the message box stayed open: " + text);
     return text;
 }
 
@@ -1049,14 +1105,26 @@ void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, boo
                   "the file dialog stayed open");
 }
 
-HWND waitMenu(DWORD milliseconds) {
+HWND waitMenu(DWORD milliseconds, Where where) {
     HWND menu = nullptr;
     waitFor([&] { return (menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu); },
-            milliseconds);
+            milliseconds, "the context menu", where);
     return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
 
-void chooseMenuItem(HWND menu, int downs, int subDowns) {
+namespace {
+// Menus open as top-level #32768 windows, a submenu as one more.
+int visibleMenus() {
+    int n = 0;
+    for (HWND h = FindWindowExA(nullptr, nullptr, "#32768", nullptr); h; h = FindWindowExA(nullptr, h, "#32768", nullptr))
+        n += IsWindowVisible(h) ? 1 : 0;
+    return n;
+}
+}  // namespace
+
+void chooseMenuItem(HWND menu, int downs, int subDowns, Where where) {
+    // The menu's highlight cannot be read from another process: each key
+    // gets a moment, and the submenu is waited for.
     auto down = [&](int n) {
         for (int i = 0; i < n; ++i) {
             PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
@@ -1066,15 +1134,14 @@ void chooseMenuItem(HWND menu, int downs, int subDowns) {
     down(downs);
     if (subDowns >= 0) {
         // Right opens the submenu on its first entry.
+        const int open = visibleMenus();
         PostMessageA(menu, WM_KEYDOWN, VK_RIGHT, 0);
-        sleepMs(300);
+        E2E_CHECK_MSG(waitFor([&] { return visibleMenus() > open; }, 3000, "the submenu", where),
+                      "the submenu did not open");
         down(subDowns);
     }
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    E2E_CHECK_MSG(waitFor([&] {
-                      HWND m = FindWindowA("#32768", nullptr);
-                      return !m || !IsWindowVisible(m);
-                  }, 4000),
+    E2E_CHECK_MSG(waitFor([&] { return visibleMenus() == 0; }, 4000, "the context menu to close", where),
                   "the context menu stayed open");
 }
 
@@ -1303,10 +1370,10 @@ void exitProgram(Session& s) {
     E2E_CHECK_MSG(s.program.waitExit(10000), "the program did not exit");
 }
 
-void waitClosed(const Session& s, HWND dialog, const char* what) {
-    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 5000), std::string(what) + " stayed open");
+void waitClosed(const Session& s, HWND dialog, const char* what, Where where) {
+    E2E_CHECK_MSG(waitFor([&] { return !IsWindow(dialog); }, 5000, what, where), std::string(what) + " stayed open");
     DWORD_PTR ignored;
-    E2E_CHECK_MSG(SendMessageTimeoutA(s.clock, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored),
+    E2E_CHECK_MSG(SendMessageTimeoutA(s.clock, WM_NULL, 0, 0, SMTO_NORMAL, 10000 * slowFactor(), &ignored),
                   std::string("the clock did not answer after ") + what);
 }
 

@@ -16,6 +16,44 @@
 
 namespace e2e {
 
+// Where a wait was asked for: the caller's file and line, filled in by the
+// compiler at the call, so that a failure can name the wait that ran out.
+struct Where {
+    Where(const char* f = __builtin_FILE(), int l = __builtin_LINE()) : file(f), line(l) {}
+    const char* file;
+    int line;
+};
+
+// How many times slower than the 64-bit passes this pass runs the program:
+// E2E_SLOW, which the runner sets (the i686 pass runs every Windows call
+// through qemu), 1 when unset. Every wait for the program is that many times
+// longer; a wait still ends as soon as what it waits for holds, so a green
+// pass is no slower for it.
+DWORD slowFactor();
+
+// Records a wait that ended: a failing scenario prints its last wait and its
+// last wait that ran out, with how long each took of how long it had.
+void noteWait(const Where& where, const char* what, DWORD waited, DWORD limit, bool held);
+
+// Polls cond every 50 ms until it holds or milliseconds (times slowFactor)
+// are up; what says what it waits for, where the caller does not.
+template <typename Cond>
+bool waitFor(Cond cond, DWORD milliseconds, const char* what = nullptr, Where where = {}) {
+    const DWORD limit = milliseconds * slowFactor();
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (cond()) {
+            noteWait(where, what, GetTickCount() - start, limit, true);
+            return true;
+        }
+        if (GetTickCount() - start > limit) {
+            noteWait(where, what, GetTickCount() - start, limit, false);
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
 // Where the program under test and the scenarios' folders live.
 struct Setup {
     std::string programPath;  // the built Zentar.exe this scenario runs
@@ -71,13 +109,13 @@ public:
 
     DWORD pid() const { return info_.dwProcessId; }
     bool running() const;
-    // Waits for the process to end; false on time-out.
+    // Waits for the process to end; the time is scaled as waitFor scales it.
     bool waitExit(DWORD milliseconds, DWORD* exitCode = nullptr);
     // Ends the process if it still runs.
     void kill();
 
     // The clock window (dialog with static 1000), waiting for it to appear.
-    HWND clock(DWORD milliseconds = 15000);
+    HWND clock(DWORD milliseconds = 15000, Where where = {});
 
 private:
     bool launch(const std::string& commandLine, const std::string& currentDir);
@@ -95,9 +133,14 @@ std::vector<HWND> windowsOf(DWORD pid);
 std::string windowText(HWND hwnd);
 std::string itemText(HWND dialog, int id);
 // Waits until a control reads text; the check fails showing what it read.
-void expectText(HWND dialog, int id, const std::string& text, DWORD milliseconds = 2000);
+void expectText(HWND dialog, int id, const std::string& text, DWORD milliseconds = 2000, Where where = {});
 
+// A pause for the program to act where there is no state to wait for:
+// milliseconds times slowFactor.
 void sleepMs(DWORD milliseconds);
+// A pause on the wall clock, the same in every pass: a sound heard for a
+// moment, a second of the clock, a moment within a burst.
+void sleepWall(DWORD milliseconds);
 
 // The driver's own path: it doubles as a program for alarms to start.
 std::string driverPath();
@@ -180,19 +223,6 @@ std::vector<std::string> seamLog(const std::string& folder);
 // "awake on", "awake off".
 std::vector<std::string> wakeLog(const std::string& folder);
 
-// Polls cond every 50 ms until it holds or the time is up.
-template <typename Cond>
-bool waitFor(Cond cond, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (cond())
-            return true;
-        if (GetTickCount() - start > milliseconds)
-            return false;
-        Sleep(50);
-    }
-}
-
 // A window's rectangle and middle on screen.
 RECT rectOf(HWND window);
 POINT centreOf(HWND window);
@@ -214,21 +244,21 @@ void selectEntries(HWND dialog, int id, const std::vector<int>& indices);
 void clickEntry(HWND dialog, int id, int index);
 
 // A visible dialog of the process holding control id, waited for; null if none came.
-HWND waitDialog(DWORD pid, int id, DWORD milliseconds = 8000);
+HWND waitDialog(DWORD pid, int id, DWORD milliseconds = 8000, Where where = {});
 // The program's message box (caption "Zentar", text static 0xFFFF), waited for.
-HWND messageBox(DWORD pid, DWORD milliseconds = 5000);
+HWND messageBox(DWORD pid, DWORD milliseconds = 5000, Where where = {});
 // Reads the message shown, then dismisses it with button (IDOK, IDYES, IDNO);
 // "<no message>" when none came.
-std::string answer(DWORD pid, DWORD milliseconds = 5000, int button = IDOK);
+std::string answer(DWORD pid, DWORD milliseconds = 5000, int button = IDOK, Where where = {});
 // Presses a button of dialog that opens a file dialog, and names the file in
 // it; with browse, goes to the file's folder in the dialog first.
 void chooseFile(DWORD pid, HWND dialog, int button, const std::string& path, bool browse = false);
 
 // The visible context menu, waited for; null if none came.
-HWND waitMenu(DWORD milliseconds = 4000);
+HWND waitMenu(DWORD milliseconds = 4000, Where where = {});
 // Goes `downs` entries down the open menu (then, with subDowns, right into
 // the submenu and down that), presses Enter and waits for the menu to close.
-void chooseMenuItem(HWND menu, int downs, int subDowns = -1);
+void chooseMenuItem(HWND menu, int downs, int subDowns = -1, Where where = {});
 
 // Two windows of the driver standing for other programs on a desktop, for
 // the life of the object: a top-most one, as a taskbar is, and an ordinary
@@ -309,7 +339,7 @@ void exitProgram(Session& s);
 // it (with its save) has returned: the clock answers a sent message only once
 // it is back in its message loop. Reading db.dat only then matters: a reader
 // holding the file open makes the program's save fail.
-void waitClosed(const Session& s, HWND dialog, const char* what);
+void waitClosed(const Session& s, HWND dialog, const char* what, Where where = {});
 
 // db.dat as the program left it in a folder; a file of the wrong size fails the scenario.
 struct DataFile {

@@ -184,8 +184,7 @@ E2E_SCENARIO(list_export_import_and_cleanup) {
     // A good file comes in without a word.
     chooseFile(run.pid(), run.list, 1036, file);
     E2E_CHECK(waitFor([&] { return rowCount(run.view) == 6; }, 3000));
-    sleepMs(300);
-    E2E_CHECK(!messageBox(run.pid(), 0));
+    E2E_CHECK(!messageBox(run.pid(), 300));
     E2E_CHECK(column(run.view, 3) == "one|two|three|one|two|three");
 
     press(run.list, kCleanupId);
@@ -209,14 +208,12 @@ E2E_SCENARIO(list_export_import_and_cleanup) {
     chooseFile(run.pid(), run.list, 1036, run.folder + "\\risky.bin");
     std::string asked = answer(run.pid(), 5000, IDNO);
     E2E_CHECK_MSG(asked == question, "the import asked '" + asked + "'");
-    sleepMs(300);
-    E2E_CHECK(!messageBox(run.pid(), 0) && rowCount(run.view) == 6);
+    E2E_CHECK(!messageBox(run.pid(), 300) && rowCount(run.view) == 6);
     chooseFile(run.pid(), run.list, 1036, run.folder + "\\risky.bin");
     asked = answer(run.pid(), 5000, IDYES);
     E2E_CHECK_MSG(asked == question, "the import asked '" + asked + "'");
     E2E_CHECK(waitFor([&] { return rowCount(run.view) == 9; }, 3000));
-    sleepMs(300);
-    E2E_CHECK(!messageBox(run.pid(), 0));
+    E2E_CHECK(!messageBox(run.pid(), 300));
     E2E_CHECK(column(run.view, 3) == "one|two|three|one|two|three|plain|prog|off");
     E2E_CHECK(column(run.view, 5) == "||||||||关机");
 

@@ -43,7 +43,7 @@ std::string longText(HWND edit) {
     std::vector<wchar_t> text(256 * 1024);
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, 3000, &length))
+                             SMTO_ABORTIFHUNG, 3000 * slowFactor(), &length))
         return std::string();
     return gbkFromWide(text.data(), static_cast<int>(length));
 }
@@ -132,7 +132,7 @@ E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
                   "the sound did not start at the lead time");
     // Let it be heard for a moment (the runner records the audio device),
     // then a click on the clock silences it.
-    sleepMs(1000);
+    sleepWall(1000);
     E2E_CHECK(soundPlaying(mci));
     const POINT c = centreOf(run.clock);
     mouseClick(c.x, c.y);
@@ -411,7 +411,7 @@ E2E_SCENARIO(alarm_sound_from_chinese_folder) {
     launch(run, kBeforeTheHour);
     HWND mci = mciWindowOf(run.clock);
     E2E_CHECK_MSG(mci && waitFor([&] { return soundPlaying(mci); }, 8000), "the sound did not play");
-    sleepMs(1500);  // heard for a moment: the runner records the audio device
+    sleepWall(1500);  // heard for a moment: the runner records the audio device
     exitProgram(run);
 }
 

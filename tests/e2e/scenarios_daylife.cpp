@@ -182,8 +182,7 @@ E2E_SEAMS_SCENARIO(day_in_the_life) {
     E2E_CHECK(waitFor([&] { return rowCount(view) == 0; }, 3000));
     chooseFile(d.pid(), list, 1036, file);
     E2E_CHECK(waitFor([&] { return rowCount(view) == 3; }, 3000));
-    sleepMs(300);
-    E2E_CHECK_MSG(!messageBox(d.pid(), 0), "an import that worked showed a message");
+    E2E_CHECK_MSG(!messageBox(d.pid(), 300), "an import that worked showed a message");
     E2E_CHECK(column(view, 1) == times && column(view, 3) == texts && column(view, 6) == "否|是|否");
     // A file that is not there, and one that would take the table past 150.
     chooseFile(d.pid(), list, 1036, d.folder + "\\no-such-file.bin");

@@ -116,14 +116,16 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
 
     // Colours picked from the swatches stay even when the dialog is cancelled,
     // and the clock paints them at once: the colour key follows the background.
-    E2E_CHECK(layered(r.clock, 0x000000, LWA_COLORKEY));
+    E2E_CHECK_MSG(waitFor([&] { return layered(r.clock, 0x000000, LWA_COLORKEY); }, 2000, "the black colour key"),
+                  "the colour key is not the stored background");
     pickColour(d, 1031, 255, 0, 0);
     pickColour(d, 1032, 0, 128, 255);
-    E2E_CHECK_MSG(waitFor([&] { return layered(r.clock, 0xFF8000, LWA_COLORKEY); }, 2000),
+    E2E_CHECK_MSG(waitFor([&] { return layered(r.clock, 0xFF8000, LWA_COLORKEY); }, 2000, "the new colour key"),
                   "the colour key is not the new background");
+    // Cancel keeps them: once the clock is back in its loop, the key still is the new one.
     close(d, IDCANCEL);
-    sleepMs(500);
-    E2E_CHECK(layered(r.clock, 0xFF8000, LWA_COLORKEY));
+    waitClosed(r, d, "the options");
+    E2E_CHECK_MSG(layered(r.clock, 0xFF8000, LWA_COLORKEY), "Cancel took the new colour key back");
 
     d = openOptions(r);
     setText(d, 1036, "200");
@@ -158,7 +160,8 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     }, 3000));
     const RECT after = rectOf(r.clock);
     E2E_CHECK(after.bottom - after.top > (before.bottom - before.top) * 3 / 2);
-    E2E_CHECK(layered(r.clock, 0, LWA_ALPHA, 255 - 24 * 5));
+    E2E_CHECK_MSG(waitFor([&] { return layered(r.clock, 0, LWA_ALPHA, 255 - 24 * 5); }, 2000, "alpha level 5"),
+                  "the clock is not partly transparent at level 5");
 
     // Unticked, OK takes the Run value away.
     d = openOptions(r);

@@ -187,7 +187,7 @@ E2E_SCENARIO(crash_safety_under_kills) {
         for (int i = 0; i < kBurst; ++i)
             PostMessageA(clock, WM_ENDSESSION, FALSE, 0);
         // Anywhere within the first fifth of the burst: some twenty saves.
-        sleepMs(random.below(burstMs / 5 + 1));
+        sleepWall(random.below(burstMs / 5 + 1));
         program.kill();
         E2E_CHECK_MSG(!program.running(), "the program survived TerminateProcess");
 
@@ -465,7 +465,7 @@ E2E_SCENARIO(windows_file_replacement) {
     launch(program);
     DWORD_PTR ignored = 0;
     start = GetTickCount();
-    E2E_CHECK(SendMessageTimeoutA(program.clock, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+    E2E_CHECK(SendMessageTimeoutA(program.clock, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 10000 * slowFactor(), &ignored));
     const DWORD programSave = GetTickCount() - start;
     E2E_CHECK(readBytes(target, bytes) && bytes == db);
     E2E_CHECK_MSG(readBytes(fresh, bytes) && bytes == "created", "note.txt now holds \"" + bytes + "\"");
@@ -510,7 +510,7 @@ E2E_SEAMS_SCENARIO(automatic_chime_plays_release_sound) {
     // The device reads the file as the two seconds it was made.
     const LRESULT length = SendMessageA(mci, MCIWNDM_GETLENGTH, 0, 0);
     E2E_CHECK_MSG(length >= 1900 && length <= 2200, "the chime lasts " + std::to_string(length));
-    sleepMs(1500);  // the runner records what reaches the audio device
+    sleepWall(1500);  // the runner records what reaches the audio device
     // Only the sound: no beep, no power action.
     E2E_CHECK(seamLog(run.folder).empty());
     exitProgram(run);

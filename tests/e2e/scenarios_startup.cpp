@@ -143,7 +143,7 @@ void endAndCheckFiles(const char* name, Ending ending) {
     case Ending::EndSessionFalse: {
         DWORD_PTR answer = 0;
         E2E_CHECK(SendMessageTimeoutA(clock, WM_ENDSESSION, ending == Ending::EndSessionTrue, 0,
-                                      SMTO_ABORTIFHUNG, 10000, &answer));
+                                      SMTO_ABORTIFHUNG, 10000 * slowFactor(), &answer));
         break;
     }
     }
