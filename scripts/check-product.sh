@@ -19,7 +19,7 @@ if grep -q 'St8ios_base' "$exe"; then
   echo "check-product: $exe links iostreams" >&2
   exit 1
 fi
-limit=$((700 * 1024))
+limit=$((600 * 1024))
 size=$(stat -c %s "$exe")
 if [ "$size" -gt "$limit" ]; then
   echo "check-product: $exe is $size bytes, more than $limit" >&2
