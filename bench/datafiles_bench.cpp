@@ -72,7 +72,7 @@ void BM_SaveDataFilesFullTable(benchmark::State& state) {
     auto table = fullTable();
     std::string memo(2000, 'm');
     for (auto _ : state)
-        if (!saveDataFiles(dir.path + "/db.dat", dir.path + "/note.txt", settings, *table, memo))
+        if (!saveDataFiles(dir.path + "/db.dat", dir.path + "/note.txt", settings, *table, memo).written())
             return state.SkipWithError("save failed");
 }
 BENCHMARK(BM_SaveDataFilesFullTable)->Unit(benchmark::kMicrosecond);
@@ -81,7 +81,7 @@ void BM_LoadDataFilesFullTable(benchmark::State& state) {
     TempDir dir;
     if (dir.path.empty()) return state.SkipWithError("no temp dir");
     std::string db = dir.path + "/db.dat", note = dir.path + "/note.txt";
-    if (!saveDataFiles(db, note, defaultSettings(), *fullTable(), std::string(2000, 'm')))
+    if (!saveDataFiles(db, note, defaultSettings(), *fullTable(), std::string(2000, 'm')).written())
         return state.SkipWithError("save failed");
     auto table = std::make_unique<AlarmTable>();
     std::string memo;

@@ -98,6 +98,10 @@ void CAlarmListDlg::FillList() {
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void CAlarmListDlg::TableChanged() {
+    FillList();
     if (onTableChanged)
         onTableChanged();
 }
@@ -147,7 +151,7 @@ void CAlarmListDlg::OnAdd() {
     }
     table_.alarms[used] = editor.record;
     table_.alarmCount = used + 1;
-    FillList();
+    TableChanged();
 }
 
 void CAlarmListDlg::OnEdit() {
@@ -160,17 +164,17 @@ void CAlarmListDlg::OnEdit() {
     if (editor.DoModal(hwnd()) != IDOK)
         return;
     table_.alarms[i] = editor.record;
-    FillList();
+    TableChanged();
 }
 
 void CAlarmListDlg::OnDelete() {
     deleteSelectedAlarms(table_, SelectedRows());
-    FillList();
+    TableChanged();
 }
 
 void CAlarmListDlg::OnToggle() {
     toggleSelectedAlarms(table_, SelectedRows());
-    FillList();
+    TableChanged();
 }
 
 void CAlarmListDlg::OnExport() {
@@ -196,7 +200,7 @@ void CAlarmListDlg::OnImport() {
     }
     switch (result) {
     case ImportResult::Imported:
-        FillList();
+        TableChanged();
         break;
     case ImportResult::Unreadable:
         win::messageBox(hwnd(), "导入失败。");
@@ -212,7 +216,7 @@ void CAlarmListDlg::OnImport() {
 
 void CAlarmListDlg::OnCleanup() {
     markDuplicateAlarms(table_);
-    FillList();
+    TableChanged();
     win::messageBox(hwnd(), "重复闹铃已经标记为临时，下次启动将不存在。");
 }
 

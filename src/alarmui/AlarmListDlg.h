@@ -12,14 +12,14 @@
 
 class CAlarmListDlg : public win::Dialog {
 public:
-    // Works directly on the live table; the caller saves when it closes.
+    // Works directly on the live table; the caller saves after each change.
     CAlarmListDlg(AlarmTable& table, const ClockSettings& settings, const ProgramPaths& paths,
                   bool defaultSoundExists);
 
     void FillList();
     void RemoveAlarmAt(int index);
 
-    // Called after every change the list makes to the table (FillList follows each).
+    // Called after every change the list makes to the table, once its rows show it.
     std::function<void()> onTableChanged;
 
 protected:
@@ -36,6 +36,8 @@ private:
     void OnImport();
     void OnCleanup();
     void OnMinuteTimer();
+    // The rows again after a change, and the caller told.
+    void TableChanged();
     // One flag per row of the list, true where the row is selected.
     std::vector<bool> SelectedRows() const;
 

@@ -94,6 +94,7 @@ CClockDlg::~CClockDlg() = default;
 CMemoDlg* CClockDlg::memo() {
     if (!memoWindow_) {
         auto created = std::make_unique<CMemoDlg>(hwnd(), memoText);
+        created->onEdited = [this, memo = created.get()] { saveDataFiles(memo->hwnd()); };
         if (!created->Create())
             return nullptr;
         memoWindow_ = std::move(created);
@@ -396,7 +397,7 @@ void CClockDlg::placeWindow() {
     }
 }
 
-void CClockDlg::saveDataFiles() {
+DataFilesSave CClockDlg::writeDataFiles() {
     if (memoWindow_)
         memoWindow_->UpdateMemoText();
     RECT r;
@@ -404,7 +405,22 @@ void CClockDlg::saveDataFiles() {
         settings.posX = r.left;
         settings.posY = r.top;
     }
-    ::saveDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText, loaded_);
+    return ::saveDataFiles(paths.dataFilePath, paths.memoFilePath, settings, table, memoText, loaded_);
+}
+
+void CClockDlg::saveDataFiles(HWND owner) {
+    const DataFilesSave saved = writeDataFiles();
+    if (ending_)
+        saveNotice_.afterQuietSave(saved);
+    else
+        saveNotice_.afterSave(owner, saved);
+}
+
+void CClockDlg::OnExit() {
+    if (!saveNotice_.mayExit(hwnd(), writeDataFiles()))
+        return;
+    ending_ = true;
+    EndDialog(IDCANCEL);
 }
 
 bool CClockDlg::roomForAlarm() {
@@ -423,15 +439,18 @@ void CClockDlg::OnAddAlarm() {
     // Alarms may have come or gone while the editor was open.
     if (!roomForAlarm())
         return;
-    appendAlarm(editor.record);
+    appendAlarm(editor.record, hwnd());
 }
 
 void CClockDlg::OnAlarmList() {
     CAlarmListDlg list(table, settings, paths, defaultSoundExists);
-    list.onTableChanged = [this] { rearmWake(); };
+    list.onTableChanged = [this, &list] {
+        rearmWake();
+        saveDataFiles(list.hwnd());
+    };
     list.DoModal(nullptr);
     rearmWake();
-    saveDataFiles();
+    saveDataFiles(hwnd());
 }
 
 void CClockDlg::OnQuickAlarm(int id) {
@@ -444,13 +463,13 @@ void CClockDlg::OnQuickAlarm(int id) {
     editor.record.repeatCount = settings.quickRepeat;
     editor.record.leadMinutes = settings.quickLead;
     editor.record.intervalMinutes = settings.quickInterval;
-    appendAlarm(editor.record);
+    appendAlarm(editor.record, hwnd());
 }
 
-void CClockDlg::appendAlarm(const AlarmRecord& record) {
+void CClockDlg::appendAlarm(const AlarmRecord& record, HWND owner) {
     table.alarms[table.alarmCount++] = record;
     rearmWake();
-    saveDataFiles();
+    saveDataFiles(owner);
 }
 
 bool CClockDlg::alarmRinging() const {
@@ -465,7 +484,7 @@ void CClockDlg::OnSnooze(int id) {
     MCIWndStop(mciWindow);
     tick_.soundStopped();
     stopKeepingAwake();
-    appendAlarm(snooze);
+    appendAlarm(snooze, hwnd());
 }
 
 void CClockDlg::postponePowerAlarm(const AlarmRecord& alarm) {
@@ -485,7 +504,10 @@ void CClockDlg::OnMemo() {
 void CClockDlg::OnCalendar() {
     if (!calendarWindow_) {
         auto created = std::make_unique<CCalendarDlg>(hwnd(), table, settings, paths, defaultSoundExists);
-        created->onTableChanged = [this] { rearmWake(); };
+        created->onTableChanged = [this, calendar = created.get()] {
+            rearmWake();
+            saveDataFiles(calendar->hwnd());
+        };
         if (!created->Create())
             return;
         calendarWindow_ = std::move(created);
@@ -513,6 +535,8 @@ void CClockDlg::restack() {
 
 void CClockDlg::OnOptions() {
     COptionsDlg options(settings, modulePath());
+    // Saved while the options are still up, so that a failure is told over them.
+    options.onAccepted = [this, &options] { saveDataFiles(options.hwnd()); };
     if (options.DoModal(nullptr) != IDOK)
         return;
     hovered_ = false;
@@ -527,7 +551,6 @@ void CClockDlg::OnOptions() {
     InvalidateRect(hwnd(), nullptr, TRUE);
     // The alarm service or the wake option may have changed.
     rearmWake();
-    saveDataFiles();
 }
 
 void CClockDlg::OnTimeSync() {
@@ -607,8 +630,7 @@ bool CClockDlg::OnCommand(int id, int code, HWND control) {
         return true;
     }
     case ID_APP_EXIT:
-        saveDataFiles();
-        EndDialog(IDCANCEL);
+        OnExit();
         return true;
     }
     if (id >= ID_SCREEN_SAVER && id <= ID_LOG_OFF) {
@@ -638,7 +660,7 @@ void CClockDlg::OnUnreadableFiles() {
 void CClockDlg::OnDestroy() {
     win::setMainWindow(nullptr);
     KillTimer(hwnd(), kTickTimer);
-    saveDataFiles();
+    saveNotice_.afterQuietSave(writeDataFiles());
     if (backBrush_)
         DeleteObject(backBrush_);
     backBrush_ = nullptr;
@@ -699,8 +721,9 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
         handled = true;
         return reinterpret_cast<INT_PTR>(icon_);
     case WM_ENDSESSION:
-        // Saved whether the session really ends or the end was cancelled.
-        saveDataFiles();
+        // Saved whether the session really ends or the end was cancelled; no
+        // one is asked or told while the session ends.
+        saveNotice_.afterQuietSave(writeDataFiles());
         handled = true;
         return 0;
     case WM_DESTROY:

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "clock/AlarmSeamsWin32.h"
+#include "clock/SaveNoticeWin32.h"
 #include "alarm/tick.h"
 #include "model/paths.h"
 #include "model/datafiles.h"
@@ -29,8 +30,10 @@ public:
     bool defaultSoundExists = false;
     HWND mciWindow = nullptr;
 
-    // Stores the window position and writes db.dat and note.txt.
-    void saveDataFiles();
+    // Stores the window position and writes db.dat and note.txt. A file not
+    // written is told in a box owned by owner, the window whose action saved
+    // (null: the default owner), at its first failure and at a new cause.
+    void saveDataFiles(HWND owner = nullptr);
     // The one memo window, created on first use.
     CMemoDlg* memo();
     // A power alarm's countdown was put off: it comes again as a temporary
@@ -47,10 +50,16 @@ protected:
     bool OnCommand(int id, int code, HWND control) override;
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
     bool PreTranslateMessage(MSG& msg) override;
+    void OnOK() override { OnExit(); }
+    void OnCancel() override { OnExit(); }
 
 private:
     void OnTimer();
     void OnDestroy();
+    // The exit command and the close box: saved first, and asked while a file is not.
+    void OnExit();
+    // The save itself, told to nobody.
+    DataFilesSave writeDataFiles();
     // Says which data files could not be read and so stay untouched this run.
     void OnUnreadableFiles();
     void OnPowerCommand(int id);
@@ -60,7 +69,7 @@ private:
     void OnQuickAlarm(int id);
     void OnSnooze(int id);
     // An alarm the clock made itself joins the table and is saved.
-    void appendAlarm(const AlarmRecord& record);
+    void appendAlarm(const AlarmRecord& record, HWND owner = nullptr);
     // Whether a sound an alarm started is still to be heard.
     bool alarmRinging() const;
     void OnMemo();
@@ -96,6 +105,8 @@ private:
     COLORREF paintedBackColor_ = 0;  // what backBrush_ and the colour key were made from
     COLORREF paintedTextColor_ = 0;
     DataFilesLoad loaded_;
+    SaveNoticeWin32 saveNotice_;
+    bool ending_ = false;  // the exit is decided: nothing is asked or told any more
     HFONT clockFont_ = nullptr;
     LocalTime lastTick_;
     SIZE templateSize_ = {};

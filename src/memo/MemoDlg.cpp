@@ -79,6 +79,7 @@ BOOL CMemoDlg::OnInitDialog() {
     SendMessageW(memoEdit_.hwnd, EM_EXLIMITTEXT, 0, kMemoTextLimit);
 
     memoEdit_.SetText(memoText_);
+    editedText_ = memoText_;
     return FALSE;
 }
 
@@ -113,9 +114,14 @@ void CMemoDlg::OnCancel() { ShowWindow(hwnd(), SW_HIDE); }
 
 bool CMemoDlg::OnCommand(int id, int code, HWND control) {
     if (id == IDC_MEMO_EDIT) {
-        if (code == EN_KILLFOCUS)
+        if (code == EN_KILLFOCUS) {
             memoEdit_.OnKillFocus();
-        else if (code == EN_CHANGE)
+            if (memoText_ != editedText_ && memoEdit_.hwnd) {
+                editedText_ = memoText_;
+                if (onEdited)
+                    onEdited();
+            }
+        } else if (code == EN_CHANGE)
             UpdateMemoText();
         return true;
     }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "win/Dialog.h"
@@ -35,6 +36,9 @@ public:
     // Says once that what GBK lacks was replaced, and shows the note as kept.
     void ReportLoss();
 
+    // Called when editing ends with a text other than at the last end.
+    std::function<void()> onEdited;
+
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override {}
@@ -47,4 +51,5 @@ private:
     HWND parentWindow_;
     std::string& memoText_;
     bool lossUnreported_ = false;
+    std::string editedText_;  // the text when editing last ended
 };

@@ -27,12 +27,21 @@ inline bool readWholeFile(const std::string& path, std::string& bytes, size_t ma
     return readFileBytes(path, bytes, maxBytes, fileSize) == ReadResult::Read;
 }
 
+// What became of one file a save was to write. ReadOnly covers a write-protected
+// medium too; Skipped is the caller's own choice not to write it.
+enum class SaveKind { Written, Skipped, ReadOnly, AccessDenied, DiskFull, Other };
+struct FileSave {
+    SaveKind kind = SaveKind::Written;
+    uint32_t error = 0;  // the system's error number behind a failure (errno, GetLastError)
+    bool failed() const { return kind != SaveKind::Written && kind != SaveKind::Skipped; }
+};
+
 // Puts bytes in the file's place, keeping its attributes. A read-only file
 // fails at once and is left as it is; a file another program holds is tried
 // again for up to two seconds. No temporary is left behind either way. Should
 // a replacement stop halfway and the old file fail to go back, it stays under
-// its backup name for the next start.
-bool replaceFileAtomically(const std::string& path, const std::string& bytes);
+// its backup name for the next start. With outcome, also says why it failed.
+bool replaceFileAtomically(const std::string& path, const std::string& bytes, FileSave* outcome = nullptr);
 
 // Tidies up after saves of this file that a kill cut short: deletes their
 // temporaries and, on Windows, puts the old file back where a kill came

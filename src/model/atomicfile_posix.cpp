@@ -48,6 +48,23 @@ int createTemp(const std::string& path, std::string& tempPath) {
     return -1;
 }
 
+// What the user is told of a failed write; a medium mounted read-only
+// counts as a read-only file.
+FileSave failure(int error) {
+    switch (error) {
+    case EROFS:
+        return {SaveKind::ReadOnly, static_cast<uint32_t>(error)};
+    case EACCES:
+    case EPERM:
+        return {SaveKind::AccessDenied, static_cast<uint32_t>(error)};
+    case ENOSPC:
+    case EDQUOT:
+        return {SaveKind::DiskFull, static_cast<uint32_t>(error)};
+    default:
+        return {SaveKind::Other, static_cast<uint32_t>(error)};
+    }
+}
+
 }  // namespace
 
 ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t maxBytes,
@@ -84,25 +101,42 @@ ReadResult readFileBytes(const std::string& path, std::string& bytes, size_t max
     return ok ? ReadResult::Read : ReadResult::Unreadable;
 }
 
-bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
+bool replaceFileAtomically(const std::string& path, const std::string& bytes, FileSave* outcome) {
+    FileSave unused;
+    FileSave& result = outcome ? *outcome : unused;
+    result = FileSave();
     // A file nobody may write is read-only, as on Windows: a rename would
     // replace it all the same, so it is refused here.
     struct stat old;
     const bool exists = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        result = {SaveKind::ReadOnly, EACCES};
+        return false;
+    }
 
     std::string tempPath;
     int fd = createTemp(path, tempPath);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        result = failure(errno);
+        return false;
+    }
 
     // Keep the old file's permissions rather than falling back to the umask.
     if (exists) ::fchmod(fd, old.st_mode & 07777);
 
     bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(tempPath.c_str(), path.c_str()) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok) {
         ::unlink(tempPath.c_str());
+        result = failure(error);
         return false;
     }
 

@@ -131,19 +131,46 @@ bool mayPassLater(DWORD error) {
            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
 }
 
+// What the user is told of a failed write; a write-protected medium counts
+// as a read-only file.
+FileSave failure(DWORD error) {
+    const uint32_t code = static_cast<uint32_t>(error);
+    switch (error) {
+    case ERROR_FILE_READ_ONLY:
+    case ERROR_WRITE_PROTECT:
+        return {SaveKind::ReadOnly, code};
+    case ERROR_ACCESS_DENIED:
+        return {SaveKind::AccessDenied, code};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return {SaveKind::DiskFull, code};
+    default:
+        return {SaveKind::Other, code};
+    }
+}
+
 }  // namespace
 
-bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
+bool replaceFileAtomically(const std::string& path, const std::string& bytes, FileSave* outcome) {
+    FileSave unused;
+    FileSave& result = outcome ? *outcome : unused;
+    result = FileSave();
     std::string tempPath;
     HANDLE h = createTemp(path, tempPath);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) {
+        result = failure(GetLastError());
+        return false;
+    }
 
     bool ok = writeAll(h, bytes.data(), bytes.size()) && FlushFileBuffers(h);
-    if (!CloseHandle(h)) ok = false;
+    DWORD error = ok ? 0 : GetLastError();
+    if (!CloseHandle(h) && ok) {
+        ok = false;
+        error = GetLastError();
+    }
     const std::string backup = backupPathOf(path);
     for (int attempt = 1; ok; ++attempt) {
         const DWORD attributes = GetFileAttributesW(win::widePath(path).c_str());
-        DWORD error = 0;
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             // Nothing to keep: one rename puts the first version in place.
             if (MoveFileExW(win::widePath(tempPath).c_str(), win::widePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -154,6 +181,7 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
             // no data file: ReplaceFileA would move either aside all the same.
             if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
                 ok = false;
+                error = (attributes & FILE_ATTRIBUTE_READONLY) ? ERROR_FILE_READ_ONLY : ERROR_ACCESS_DENIED;
                 break;
             }
             // ReplaceFileA keeps the old file's security; Wine's does not keep
@@ -180,7 +208,10 @@ bool replaceFileAtomically(const std::string& path, const std::string& bytes) {
         else
             Sleep(kRetryMilliseconds);
     }
-    if (!ok) DeleteFileW(win::widePath(tempPath).c_str());
+    if (!ok) {
+        DeleteFileW(win::widePath(tempPath).c_str());
+        result = failure(error);
+    }
     return ok;
 }
 

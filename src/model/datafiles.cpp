@@ -90,14 +90,19 @@ DataFilesLoad loadDataFiles(const std::string& dataFilePath, const std::string& 
     return loaded;
 }
 
-bool saveDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
-                   const ClockSettings& settings, const AlarmTable& table,
-                   const std::string& memoText, const DataFilesLoad& loaded) {
-    bool dataOk = loaded.data != ReadResult::Unreadable &&
-                  replaceFileAtomically(dataFilePath, serializeDataFile(settings, table));
+DataFilesSave saveDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
+                            const ClockSettings& settings, const AlarmTable& table,
+                            const std::string& memoText, const DataFilesLoad& loaded) {
+    DataFilesSave saved;
+    if (loaded.data == ReadResult::Unreadable)
+        saved.data.kind = SaveKind::Skipped;
+    else
+        replaceFileAtomically(dataFilePath, serializeDataFile(settings, table), &saved.data);
     // The memo is a C string to the program: bytes behind a NUL would not
     // survive the next load, so they are not written either.
-    bool memoOk = loaded.memo != ReadResult::Unreadable &&
-                  replaceFileAtomically(memoFilePath, parseMemoFile(bytesOf(memoText), memoText.size()));
-    return dataOk && memoOk;
+    if (loaded.memo == ReadResult::Unreadable)
+        saved.memo.kind = SaveKind::Skipped;
+    else
+        replaceFileAtomically(memoFilePath, parseMemoFile(bytesOf(memoText), memoText.size()), &saved.memo);
+    return saved;
 }

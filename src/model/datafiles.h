@@ -35,10 +35,17 @@ struct DataFilesLoad {
 DataFilesLoad loadDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
                             ClockSettings& settings, AlarmTable& table, std::string& memoText);
 
+// What one save did with each file.
+struct DataFilesSave {
+    FileSave data;
+    FileSave memo;
+    bool written() const { return data.kind == SaveKind::Written && memo.kind == SaveKind::Written; }
+};
+
 // Replaces both files atomically. A file that was there but unreadable at
-// start-up is never replaced: the run never knew what it held. A file that
-// cannot be written is skipped; the other is still written. Returns false
-// when either was not written.
-bool saveDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
-                   const ClockSettings& settings, const AlarmTable& table,
-                   const std::string& memoText, const DataFilesLoad& loaded = DataFilesLoad());
+// start-up is never replaced (Skipped): the run never knew what it held. A
+// file that cannot be written is left as it was, and the other is still
+// written; each says why it was not.
+DataFilesSave saveDataFiles(const std::string& dataFilePath, const std::string& memoFilePath,
+                            const ClockSettings& settings, const AlarmTable& table,
+                            const std::string& memoText, const DataFilesLoad& loaded = DataFilesLoad());

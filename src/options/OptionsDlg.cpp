@@ -177,6 +177,8 @@ void COptionsDlg::OnOK() {
         return;
     }
     UpdateRunKey();
+    if (onAccepted)
+        onAccepted();
     EndDialog(IDOK);
 }
 

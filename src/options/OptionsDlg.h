@@ -2,6 +2,7 @@
 // and the daylight-saving status of the automatic alarm.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "model/records.h"
@@ -13,6 +14,9 @@ public:
     // Edits settings in place on OK (the colour swatches write at once).
     // programPath is the full path written into the Run key.
     COptionsDlg(ClockSettings& settings, const std::wstring& programPath);
+
+    // Called on OK once the settings hold what was entered, before the dialog closes.
+    std::function<void()> onAccepted;
 
 protected:
     BOOL OnInitDialog() override;

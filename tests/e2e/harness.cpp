@@ -160,8 +160,8 @@ std::string environment(const char* name, const char* otherwise) {
     char value[MAX_PATH] = {};
     return GetEnvironmentVariableA(name, value, sizeof value) && value[0] ? value : otherwise;
 }
+}  // namespace
 
-// The Unix path of a path on the drive that maps the Unix root (Z:).
 std::string unixPath(const std::string& windowsPath) {
     std::string path = windowsPath;
     if (path.size() > 2 && path[1] == ':')
@@ -171,7 +171,6 @@ std::string unixPath(const std::string& windowsPath) {
             c = '/';
     return path;
 }
-}  // namespace
 
 bool Program::startFaked(const std::string& folder, const std::string& fakeClock,
                          const std::string& currentDir) {

@@ -142,6 +142,12 @@ void sleepMs(DWORD milliseconds);
 // moment, a second of the clock, a moment within a burst.
 void sleepWall(DWORD milliseconds);
 
+// The Unix path of a path on the drive that maps the Unix root (Z:).
+std::string unixPath(const std::string& windowsPath);
+// Starts a Unix command line; Wine gives no handle to wait on, so the caller
+// waits for what the command does.
+void runUnix(const std::string& line);
+
 // The driver's own path: it doubles as a program for alarms to start.
 std::string driverPath();
 

@@ -438,13 +438,14 @@ E2E_SCENARIO(memo_edit_reaches_note_file) {
     const std::string said = answer(run.pid(), 3000);
     E2E_CHECK_MSG(said == "备忘录中含有无法保存的字符，已用“?”代替。", "the memo said " + said);
     E2E_CHECK(!messageBox(run.pid(), 1000));
+    // The end of editing saved note.txt, and said nothing of it.
+    std::string saved;
+    E2E_CHECK(readBytes(run.folder + "\\note.txt", saved));
+    E2E_CHECK_MSG(saved == "闹铃文字 ok?", "note.txt holds '" + saved + "'");
     // The message took the click's button-up, so the clock is being dragged
     // with no button held; Esc ends that.
     PostMessageA(run.clock, WM_KEYDOWN, VK_ESCAPE, 0);
     exitProgram(run);
-    std::string saved;
-    E2E_CHECK(readBytes(run.folder + "\\note.txt", saved));
-    E2E_CHECK_MSG(saved == "闹铃文字 ok?", "note.txt holds '" + saved + "'");
 }
 
 // A lunar 八月十五 alarm at 9:00 writes its text on the day the calendar

@@ -154,6 +154,8 @@ E2E_SCENARIO(calendar_double_click_adds_alarm) {
     setText(editor, 1016, "生日");
     PostMessageA(editor, WM_COMMAND, IDOK, 0);
     E2E_CHECK(waitFor([&] { return !IsWindow(editor); }, 3000));
+    std::string db;  // saved at once, not only at the exit
+    E2E_CHECK(waitFor([&] { return readBytes(run.folder + "\\db.dat", db) && db.size() == 736 + 848; }, 5000, "the save"));
 
     // The year list reaches 2040. 14 February 2035 (a Wednesday in a month
     // that begins on a Thursday) is 正月初七: 按农历 turns the preset into

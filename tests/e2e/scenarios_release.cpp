@@ -56,6 +56,12 @@ std::string listing(const std::string& folder) {
     return names;
 }
 
+// What the program says of a db.dat it could not save, after a save and at exit.
+std::string dbNotSaved(const std::string& reason) {
+    return "闹铃和设置未能保存到 db.dat：" + reason + "。本次的修改在程序运行期间有效，退出后会丢失，请检查该文件或文件夹。";
+}
+std::string exitQuestion(const std::string& reason) { return "闹铃数据尚未保存（" + reason + "）。仍然退出吗？"; }
+
 std::string describe(const std::string& bytes, const std::string& expected) {
     size_t same = 0;
     while (same < bytes.size() && same < expected.size() && bytes[same] == expected[same])
@@ -330,7 +336,7 @@ BOOL WINAPI failingReplaceFile(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR ba
 }  // namespace
 
 // The Windows reading and replacement of a file, called directly, and the
-// program saving beside a read-only db.dat.
+// program saving beside a read-only db.dat and telling of it.
 E2E_SCENARIO(windows_file_replacement) {
     const std::string folder = scenarioFolder("file_replacement");
     const std::string target = folder + "\\db.dat", fresh = folder + "\\note.txt";
@@ -470,8 +476,45 @@ E2E_SCENARIO(windows_file_replacement) {
     E2E_CHECK(readBytes(target, bytes) && bytes == db);
     E2E_CHECK_MSG(readBytes(fresh, bytes) && bytes == "created", "note.txt now holds \"" + bytes + "\"");
     E2E_CHECK(!fileExists(fresh + kBackupSuffix));
-    exitProgram(program);
-    E2E_CHECK(readBytes(target, bytes) && bytes == db);
+
+    // An alarm added in the list: told over the list once per cause, and kept there.
+    PostMessageA(program.clock, WM_COMMAND, 32772, 0);
+    HWND list = waitDialog(program.pid(), 1037), view = GetDlgItem(list, 1006);
+    const auto addAlarm = [&](const char* text) {
+        press(list, 1007);
+        HWND editor = waitDialog(program.pid(), 1016);
+        click(editor, 1003);  // not temporary: it belongs in db.dat
+        setText(editor, 1016, text);
+        PostMessageA(editor, WM_COMMAND, IDOK, 0);
+    };
+    addAlarm("first");
+    HWND box = messageBox(program.pid());
+    E2E_CHECK_MSG(box && GetWindow(box, GW_OWNER) == list, "no message owned by the list");
+    E2E_CHECK(answer(program.pid()) == dbNotSaved("文件是只读的") && rowCount(view) == 1);
+    addAlarm("second");
+    E2E_CHECK_MSG(!messageBox(program.pid(), 1000) && rowCount(view) == 2, "told twice, or no second row");
+    // Writable again: the next save writes all the run made, silently; read-only
+    // once more after that success, it is told again.
+    E2E_CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL));
+    selectRows(view, {0});
+    press(list, 1010);
+    E2E_CHECK_MSG(waitFor([&] { return readBytes(target, bytes) && bytes.size() > db.size(); }, 5000, "the save") &&
+                      !messageBox(program.pid(), 1000), "no silent save");
+    const DataFile both = readDataFile(folder);
+    E2E_CHECK(both.alarms.size() == 2 && both.alarms[0].disabled && std::string(both.alarms[1].text) == "second");
+    const std::string lastSaved = bytes;
+    E2E_CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    press(list, 1010);
+    E2E_CHECK(answer(program.pid()) == dbNotSaved("文件是只读的"));
+    PostMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    waitClosed(program, list, "the alarm list");
+    // The exit asks; No keeps the program, and the close box asks again.
+    PostMessageA(program.clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(answer(program.pid(), 5000, IDNO) == exitQuestion("文件是只读的"));
+    E2E_CHECK_MSG(!program.program.waitExit(500), "No did not keep the program");
+    PostMessageA(program.clock, WM_CLOSE, 0, 0);
+    E2E_CHECK(answer(program.pid(), 5000, IDYES) == exitQuestion("文件是只读的"));
+    E2E_CHECK(program.program.waitExit(10000) && readBytes(target, bytes) && bytes == lastSaved);
     std::printf("         %d saves of a %u-byte db.dat over the old one took %lu ms; held file: reading gave up "
                 "after %lu ms, replacing after %lu ms; read-only refused in %lu ms; one save of the program "
                 "beside a read-only db.dat took %lu ms\n",
@@ -479,6 +522,45 @@ E2E_SCENARIO(windows_file_replacement) {
                 static_cast<unsigned long>(readGaveUp), static_cast<unsigned long>(replaceGaveUp),
                 static_cast<unsigned long>(readOnlyRefused), static_cast<unsigned long>(programSave));
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The program's folder on a disk that fills up while it runs (a small tmpfs,
+// mounted as root): the options' OK is told of it over the options, the old
+// db.dat stays whole with no temporary beside it, and the exit asks first.
+E2E_SCENARIO(full_disk_save_is_told) {
+    const std::string folder = scenarioFolder("full_disk"), dbPath = folder + "\\db.dat";
+    const ULONGLONG size = 1 << 20;  // the program and a little more
+    // Unmounted whatever the checks say, once the program is gone.
+    struct Mount {
+        std::string at;
+        ~Mount() { runUnix("/bin/umount -l " + at); }
+    } mount{unixPath(folder)};
+    runUnix("/bin/mount -t tmpfs -o size=" + std::to_string(size) + " tmpfs " + mount.at);
+    ULARGE_INTEGER total = {};
+    E2E_CHECK_MSG(waitFor([&] { return GetDiskFreeSpaceExA((folder + "\\").c_str(), nullptr, &total, nullptr) &&
+                                       total.QuadPart == size; }, 5000, "the tmpfs"),
+                  "no tmpfs (the runner must be root)");
+    Session s;
+    s.folder = folder;
+    const std::string db = dataFileBytes(defaultSettings(), nullptr, 0);
+    E2E_CHECK(installProgram(folder) && writeBytes(dbPath, db));
+    launch(s);
+    writeBytes(folder + "\\filler", std::string(size, 'f'));  // to the last byte
+
+    PostMessageA(s.clock, WM_COMMAND, 32771, 0);
+    HWND options = waitDialog(s.pid(), 1063);
+    E2E_CHECK_MSG(options, "the options did not open");
+    PostMessageA(options, WM_COMMAND, IDOK, 0);
+    HWND box = messageBox(s.pid());
+    E2E_CHECK_MSG(box && GetWindow(box, GW_OWNER) == options, "no message owned by the options");
+    E2E_CHECK(answer(s.pid()) == dbNotSaved("磁盘已满"));
+    waitClosed(s, options, "the options");
+    std::string bytes;
+    E2E_CHECK(readBytes(dbPath, bytes) && bytes == db);
+    E2E_CHECK_MSG(listing(folder).find('~') == std::string::npos, "left behind: " + listing(folder));
+    PostMessageA(s.clock, WM_COMMAND, 57665, 0);
+    E2E_CHECK(answer(s.pid(), 5000, IDYES) == exitQuestion("磁盘已满"));
+    E2E_CHECK(s.program.waitExit(10000) && readBytes(dbPath, bytes) && bytes == db);
 }
 
 // The automatic alarm at 11:55 UTC+8 (the runner's zone) plays the notify.mp3

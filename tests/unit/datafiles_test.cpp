@@ -1,11 +1,13 @@
 #include "model/datafiles.h"
 
 #include <dirent.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "model/atomicfile.h"
 
@@ -229,7 +232,7 @@ TEST_F(DataFilesDisk, SaveThenLoadRestoresStateWithExactBytes) {
     saved.table->alarms[1].temporary = 1;
     saved.table->alarmCount = 3;
     saved.memo = "第一行\r\n第二行";
-    ASSERT_TRUE(saveDataFiles(db, note, saved.settings, *saved.table, saved.memo));
+    ASSERT_TRUE(saveDataFiles(db, note, saved.settings, *saved.table, saved.memo).written());
 
     EXPECT_EQ(read(db), serializeDataFile(saved.settings, *saved.table));
     EXPECT_EQ(read(note), saved.memo);
@@ -244,10 +247,10 @@ TEST_F(DataFilesDisk, SaveThenLoadRestoresStateWithExactBytes) {
 
     // Saving again replaces both files whole; a memo is a C string to the program.
     saved.table->alarmCount = 0;
-    ASSERT_TRUE(saveDataFiles(db, note, saved.settings, *saved.table, std::string("ab\0cd", 5)));
+    ASSERT_TRUE(saveDataFiles(db, note, saved.settings, *saved.table, std::string("ab\0cd", 5)).written());
     EXPECT_EQ(read(db).size(), kHead);
     EXPECT_EQ(read(note), "ab");
-    ASSERT_TRUE(saveDataFiles(db, note, saved.settings, *saved.table, ""));
+    ASSERT_TRUE(saveDataFiles(db, note, saved.settings, *saved.table, "").written());
     EXPECT_EQ(read(note), "");
     EXPECT_EQ(entries().size(), 2u);
 }
@@ -276,6 +279,9 @@ TEST_F(DataFilesDisk, MissingFilesLeaveStateAsIsAndHugeFilesStopAtFullTable) {
     EXPECT_EQ(readFileBytes(dir, head), ReadResult::Unreadable);
 }
 
+using Kinds = std::pair<SaveKind, SaveKind>;
+Kinds kinds(const DataFilesSave& s) { return {s.data.kind, s.memo.kind}; }
+
 TEST_F(DataFilesDisk, AFileThereButUnreadableIsNeverReplacedThisRun) {
     // A folder in db.dat's place is there and cannot be read.
     ASSERT_EQ(mkdir(db.c_str(), 0755), 0);
@@ -294,25 +300,57 @@ TEST_F(DataFilesDisk, AFileThereButUnreadableIsNeverReplacedThisRun) {
     // still write the other.
     ASSERT_TRUE(replaceFileAtomically(db, "theirs"));
     st.table->alarmCount = 0;
-    EXPECT_FALSE(saveDataFiles(db, note, st.settings, *st.table, "mine", loaded));
+    EXPECT_EQ(kinds(saveDataFiles(db, note, st.settings, *st.table, "mine", loaded)),
+              Kinds(SaveKind::Skipped, SaveKind::Written));
     EXPECT_EQ(read(db), "theirs");
     EXPECT_EQ(read(note), "mine");
     loaded = DataFilesLoad{ReadResult::Read, ReadResult::Unreadable};
-    EXPECT_FALSE(saveDataFiles(db, note, st.settings, *st.table, "again", loaded));
+    EXPECT_EQ(kinds(saveDataFiles(db, note, st.settings, *st.table, "again", loaded)),
+              Kinds(SaveKind::Written, SaveKind::Skipped));
     EXPECT_EQ(read(db).size(), kHead);
     EXPECT_EQ(read(note), "mine");
     EXPECT_EQ(entries(), (std::set<std::string>{"db.dat", "note.txt"}));
 }
 
-TEST_F(DataFilesDisk, OneFileFailingStillWritesTheOther) {
+// Each file says why it was not written and stays as it was, with no
+// temporary beside it; the other is still written.
+TEST_F(DataFilesDisk, OneFileFailingSaysWhyAndStillWritesTheOther) {
     State st;
     st.table->alarmCount = 0;
-    st.memo = "memo";
-    EXPECT_FALSE(saveDataFiles(dir + "/gone/db.dat", note, st.settings, *st.table, st.memo));
+    DataFilesSave saved = saveDataFiles(dir + "/gone/db.dat", note, st.settings, *st.table, "memo");
+    EXPECT_EQ(kinds(saved), Kinds(SaveKind::Other, SaveKind::Written));
+    EXPECT_EQ(saved.data.error, static_cast<uint32_t>(ENOENT));
     EXPECT_EQ(read(note), "memo");
-    EXPECT_FALSE(saveDataFiles(db, dir + "/gone/note.txt", st.settings, *st.table, st.memo));
-    EXPECT_EQ(read(db).size(), kHead);
+    ASSERT_TRUE(replaceFileAtomically(db, "old") && chmod(db.c_str(), 0444) == 0);
+    EXPECT_EQ(kinds(saveDataFiles(db, note, st.settings, *st.table, "new")), Kinds(SaveKind::ReadOnly, SaveKind::Written));
+    EXPECT_EQ(read(db), "old");
+    EXPECT_EQ(read(note), "new");
     EXPECT_EQ(entries(), (std::set<std::string>{"db.dat", "note.txt"}));
+}
+
+// As root, a small tmpfs is a disk that fills up; elsewhere the test says why it cannot run.
+TEST_F(DataFilesDisk, AFullDiskFailsBothFilesAndKeepsTheOldOnes) {
+    if (geteuid() != 0 || mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no small tmpfs could be mounted here (that takes root)";
+    // Gone whatever the checks say, so that the folder can go too.
+    std::unique_ptr<const char, void (*)(const char*)> mounted(dir.c_str(), [](const char* p) { umount2(p, MNT_DETACH); });
+    State st;
+    for (int i = 0; i < 20; ++i) st.table->alarms[i] = alarmNo(i);
+    st.table->alarmCount = 1;
+    ASSERT_TRUE(saveDataFiles(db, note, st.settings, *st.table, "old memo").written());
+    const std::string oldDb = read(db);
+    // Whatever room is left goes to a filler, to the last byte.
+    if (FILE* filler = std::fopen((dir + "/filler").c_str(), "wb")) {
+        while (std::fwrite(oldDb.data(), 1, oldDb.size(), filler) == oldDb.size()) {}
+        std::fclose(filler);
+    }
+    st.table->alarmCount = 20;
+    const DataFilesSave saved = saveDataFiles(db, note, st.settings, *st.table, std::string(8192, 'm'));
+    EXPECT_EQ(kinds(saved), Kinds(SaveKind::DiskFull, SaveKind::DiskFull));
+    EXPECT_EQ(saved.data.error, static_cast<uint32_t>(ENOSPC));
+    EXPECT_EQ(read(db), oldDb);
+    EXPECT_EQ(read(note), "old memo");
+    EXPECT_EQ(entries(), (std::set<std::string>{"db.dat", "filler", "note.txt"}));
 }
 
 TEST_F(DataFilesDisk, FailedReplaceLeavesOldFileAndNoTemporary) {
