@@ -140,8 +140,8 @@ TEST(EditorOk, EncodesEveryFieldReplacesZerosAndNeedsAnAction) {
     EXPECT_EQ(r.minute, 59);
     EXPECT_EQ(flags(r), 510);
     // Empty texts: a terminator each, the old bytes behind it, the calendar
-    // kind (set by the editor's box itself) and the padding stay.
-    EXPECT_EQ(std::string(r.text, 2) + r.programPath[1] + r.soundPath[1] + char(r.calendarKind) + char(r.pad838[0]),
+    // kind and the day rule (each set by its own control) stay.
+    EXPECT_EQ(std::string(r.text, 2) + r.programPath[1] + r.soundPath[1] + char(r.calendarKind) + char(r.dayRule),
               std::string("\0xxxxx", 6));
 }
 
