@@ -3,7 +3,6 @@
 // checked before use, and a file or line that is not exactly right is refused.
 #include <cstring>
 
-#include "calendar/lunar.h"
 #include "calendar/workcalendar.h"
 
 namespace {
@@ -32,11 +31,12 @@ bool parseIsoDate(const uint8_t* p, size_t n, int32_t& day) {
             if (!isDigit(p[start[f] + i])) return false;
             value[f] = value[f] * 10 + (p[start[f] + i] - '0');
         }
-    const int year = value[0], month = value[1], dom = value[2];
-    if (year < kFirstHolidayFileYear || year > kLastHolidayFileYear || month < 1 || month > 12) return false;
-    if (dom < 1 || dom > daysInMonth(static_cast<uint16_t>(year), static_cast<uint16_t>(month))) return false;
-    day = dayNumber(year, month, dom);
-    return true;
+    if (value[0] < kFirstHolidayFileYear || value[0] > kLastHolidayFileYear) return false;
+    // A day past its month's end comes back as another date.
+    day = dayNumber(value[0], value[1], value[2]);
+    int y, m, d;
+    dateOfDay(day, y, m, d);
+    return y == value[0] && m == value[1] && d == value[2];
 }
 
 void appendIsoDate(std::string& out, int32_t day) {
@@ -319,6 +319,12 @@ struct TxtLine {
     std::string name;
 };
 
+// Where a line's text begins: past a byte order mark, which editors write at
+// the start of a file and pasting files together moves inside one.
+size_t lineStart(const uint8_t* p, size_t n) {
+    return n >= sizeof(kBom) && std::memcmp(p, kBom, sizeof(kBom)) == 0 ? sizeof(kBom) : 0;
+}
+
 // Blanks between the fields: spaces, tabs and the GBK full-width space.
 size_t blanks(const uint8_t* p, size_t n, size_t i) {
     for (;;) {
@@ -333,15 +339,15 @@ size_t blanks(const uint8_t* p, size_t n, size_t i) {
 }
 
 bool isCommentOrBlank(const uint8_t* p, size_t n) {
-    size_t i = blanks(p, n, 0);
+    size_t i = blanks(p, n, lineStart(p, n));
     while (i < n && p[i] == '\r') ++i;
     return i == n || p[i] == '#';
 }
 
 // One line without its line end: "DATE[~DATE] 休|班[ name]".
 bool parseTxtLine(const uint8_t* p, size_t n, TxtLine& out) {
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r')) --n;
-    size_t i = blanks(p, n, 0);
+    size_t i = blanks(p, n, lineStart(p, n));
+    while (n > i && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r')) --n;
     if (n - i < 10 || !parseIsoDate(p + i, 10, out.first)) return false;
     i += 10;
     out.last = out.first;
@@ -372,7 +378,6 @@ bool parseTxtLine(const uint8_t* p, size_t n, TxtLine& out) {
 template <typename Line>
 void forEachLine(const uint8_t* data, size_t size, Line line) {
     size_t start = 0;
-    if (size >= sizeof(kBom) && std::memcmp(data, kBom, sizeof(kBom)) == 0) start = sizeof(kBom);
     while (start < size) {
         const void* nl = std::memchr(data + start, '\n', size - start);
         const size_t end = nl ? static_cast<size_t>(static_cast<const uint8_t*>(nl) - data) : size;
@@ -426,7 +431,7 @@ std::string withUserMark(const std::string& text, int32_t day, DayMark mark, con
         out.append(end);
         placed = true;
     };
-    size_t copied = 0;  // the BOM, when there is one, stays
+    size_t copied = 0;
     forEachLine(data, text.size(), [&](size_t start, size_t length, size_t endLength) {
         TxtLine line;
         if (isCommentOrBlank(data + start, length) || !parseTxtLine(data + start, length, line) ||

@@ -5,15 +5,17 @@
 #include <unordered_map>
 
 #include "calendar/holiday_table.h"
-#include "calendar/lunar.h"
 
+// Both count in 400-year eras from 0000-03-01, so that the leap day ends a year.
 int32_t dayNumber(int year, int month, int day) {
-    return daysBetween(static_cast<uint16_t>(year), static_cast<uint16_t>(month), static_cast<uint16_t>(day),
-                       1970, 1, 1);
+    const int64_t y = static_cast<int64_t>(year) - (month <= 2 ? 1 : 0);
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    return static_cast<int32_t>(era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468);
 }
 
 void dateOfDay(int32_t day, int& year, int& month, int& dayOfMonth) {
-    // Counted in 400-year eras from 0000-03-01, so that the leap day ends a year.
     const int64_t z = static_cast<int64_t>(day) + 719468;
     const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const int64_t doe = z - era * 146097;

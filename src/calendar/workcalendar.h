@@ -17,7 +17,7 @@ enum class DayMark : uint8_t {
 };
 
 // Days since 1970-01-01 of a Gregorian date (month 1..12), as the alarm
-// schedule counts them. Years 0..65535.
+// schedule counts them.
 int32_t dayNumber(int year, int month, int day);
 // The Gregorian date of a dayNumber: its inverse.
 void dateOfDay(int32_t day, int& year, int& month, int& dayOfMonth);
