@@ -2,29 +2,29 @@
 
 #include <algorithm>
 #include <climits>
-#include <unordered_map>
+#include <cstdlib>
 
 #include "calendar/holiday_table.h"
 
 // Both count in 400-year eras from 0000-03-01, so that the leap day ends a year.
 int32_t dayNumber(int year, int month, int day) {
-    const int64_t y = static_cast<int64_t>(year) - (month <= 2 ? 1 : 0);
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    return static_cast<int32_t>(era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468);
+    const int32_t y = year - (month <= 2 ? 1 : 0);
+    const int32_t era = (y >= 0 ? y : y - 399) / 400;
+    const int32_t yoe = y - era * 400;
+    const int32_t doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
 }
 
 void dateOfDay(int32_t day, int& year, int& month, int& dayOfMonth) {
-    const int64_t z = static_cast<int64_t>(day) + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    dayOfMonth = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    const int32_t z = day + 719468;
+    const int32_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int32_t doe = z - era * 146097;
+    const int32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int32_t mp = (5 * doy + 2) / 153;
+    dayOfMonth = doy - (153 * mp + 2) / 5 + 1;
+    month = mp < 10 ? mp + 3 : mp - 9;
+    year = yoe + era * 400 + (month <= 2 ? 1 : 0);
 }
 
 WorkCalendar::WorkCalendar() { merge(); }
@@ -39,23 +39,41 @@ void WorkCalendar::setUserDays(std::vector<MarkedDay> days) {
     merge();
 }
 
+namespace {
+
+struct Item {
+    int32_t day;
+    uint8_t layer;  // 0 table, 1 files, 2 holidays.txt
+    DayMark mark;
+    uint32_t order;
+    uint32_t name;
+};
+
+// The C library's sort keeps the product small; the order within a source
+// makes it stable.
+int compareItems(const void* a, const void* b) {
+    const Item& x = *static_cast<const Item*>(a);
+    const Item& y = *static_cast<const Item*>(b);
+    if (x.day != y.day) return x.day < y.day ? -1 : 1;
+    if (x.layer != y.layer) return x.layer < y.layer ? -1 : 1;
+    return x.order < y.order ? -1 : x.order > y.order ? 1 : 0;
+}
+
+}  // namespace
+
 // Every source's days sorted by day, then by precedence (table, files, user)
 // and by their order within a source: the last of each day wins.
 void WorkCalendar::merge() {
-    struct Item {
-        int32_t day;
-        uint8_t layer;  // 0 table, 1 files, 2 holidays.txt
-        uint32_t order;
-        DayMark mark;
-        uint32_t name;
-    };
     names_.assign(kHolidayNames, kHolidayNames + kHolidayNameCount);
-    std::unordered_map<std::string, uint32_t> index;
-    for (uint32_t i = 0; i < names_.size(); ++i) index.emplace(names_[i], i);
+    uint32_t lastName = 0;
+    // Consecutive days mostly share a name (a range of holidays.txt, a block).
     auto nameIndex = [&](const std::string& name) {
-        auto found = index.emplace(name, static_cast<uint32_t>(names_.size()));
-        if (found.second) names_.push_back(name);
-        return found.first->second;
+        if (names_[lastName] != name) {
+            lastName = 0;
+            while (lastName < names_.size() && names_[lastName] != name) ++lastName;
+            if (lastName == names_.size()) names_.push_back(name);
+        }
+        return lastName;
     };
 
     std::vector<Item> items;
@@ -63,7 +81,7 @@ void WorkCalendar::merge() {
     const int32_t epoch = dayNumber(kHolidayFirstYear, 1, 1);
     for (size_t i = 0; i < kHolidayDayCount; ++i) {
         const HolidayDay& h = kHolidayDays[i];
-        items.push_back({epoch + h.offset, 0, static_cast<uint32_t>(i), static_cast<DayMark>(h.mark), h.name});
+        items.push_back({epoch + h.offset, 0, static_cast<DayMark>(h.mark), static_cast<uint32_t>(i), h.name});
     }
     const std::vector<MarkedDay>* layers[] = {&fileDays_, &userDays_};
     for (uint8_t layer = 1; layer <= 2; ++layer) {
@@ -71,14 +89,10 @@ void WorkCalendar::merge() {
         for (size_t i = 0; i < days.size(); ++i) {
             const MarkedDay& d = days[i];
             if (d.mark != DayMark::Off && d.mark != DayMark::Work) continue;
-            items.push_back({d.day, layer, static_cast<uint32_t>(i), d.mark, nameIndex(d.name)});
+            items.push_back({d.day, layer, d.mark, static_cast<uint32_t>(i), nameIndex(d.name)});
         }
     }
-    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        if (a.day != b.day) return a.day < b.day;
-        if (a.layer != b.layer) return a.layer < b.layer;
-        return a.order < b.order;
-    });
+    std::qsort(items.data(), items.size(), sizeof(Item), compareItems);
 
     merged_.clear();
     for (size_t i = 0; i < items.size(); ++i) {
