@@ -19,6 +19,8 @@ enum class DayMark : uint8_t {
 // Days since 1970-01-01 of a Gregorian date (month 1..12), as the alarm
 // schedule counts them.
 int32_t dayNumber(int year, int month, int day);
+// The Gregorian date of a dayNumber: its inverse.
+void dateOfDay(int32_t day, int& year, int& month, int& dayOfMonth);
 
 struct MarkedDay {
     int32_t day;       // dayNumber
@@ -50,6 +52,21 @@ public:
     // The latest day any source marks (INT32_MIN when none): after it every
     // rule is a weekly pattern, which a search for the next ring can use.
     int32_t lastMarkedDay() const;
+
+private:
+    // One day of the merged schedule, the winner of all sources for that day.
+    struct Entry {
+        int32_t day;
+        DayMark mark;
+        DayMark userMark;  // what holidays.txt says (None when it is silent)
+        uint32_t name;     // index into names_
+    };
+    void merge();
+
+    std::vector<MarkedDay> fileDays_;
+    std::vector<MarkedDay> userDays_;
+    std::vector<Entry> merged_;  // by day, one entry a day
+    std::vector<std::string> names_;
 };
 
 // The schedule the due test consults: the built-in one until the clock
@@ -78,6 +95,16 @@ bool dayRuleAllows(uint8_t rule, int32_t day, int weekday, const WorkCalendar& c
 // The weekdays (bit n = weekday n) an unmarked day may fall on under the
 // rule, Saturdays of the other week included for 4 and 5; 0x7F for none.
 uint8_t dayRuleWeekdays(uint8_t rule);
+
+// The largest JSON file parseHolidayJson reads; a longer one is refused, so
+// reading more of it is pointless.
+constexpr size_t kMaxHolidayJsonBytes = 1 << 20;
+// The most days holidays.txt may mark (ten years' worth): the lines that would
+// go beyond count as unreadable. One line's range holds at most 366 days.
+constexpr size_t kMaxUserDays = 3660;
+// Dates the files may name: the years the calendar shows.
+constexpr int kFirstHolidayFileYear = 1901;
+constexpr int kLastHolidayFileYear = 2100;
 
 // Converts a name of a JSON file (UTF-8) to GBK; what GBK lacks may become "?".
 using NameToGbk = std::string (*)(const std::string& utf8);
