@@ -166,12 +166,7 @@ std::string nextRingLine(const AlarmRecord& record, const LocalTime& now) {
     return text;
 }
 
-// Whole weeks since Monday 2009-01-05, the week 大小周 counts from.
-bool evenWorkWeek(const LocalTime& now) {
-    const int64_t days = daysFromCivil(now.year, now.month, now.day) - daysFromCivil(2009, 1, 5);
-    const int64_t week = days >= 0 ? days / 7 : (days - 6) / 7;
-    return week % 2 == 0;
-}
+bool evenWorkWeek(const LocalTime& now) { return (workWeekOf(dayNumber(now.year, now.month, now.day)) & 1) == 0; }
 
 }  // namespace
 

@@ -150,6 +150,11 @@ constexpr int32_t kFirstWeekMonday = 14249;
 
 }  // namespace
 
+int32_t workWeekOf(int32_t day) {
+    const int32_t since = day - kFirstWeekMonday;
+    return since >= 0 ? since / 7 : -((6 - since) / 7);
+}
+
 const WorkCalendar& workCalendar() { return installed(); }
 
 void installWorkCalendar(const WorkCalendar& calendar) { installed() = calendar; }
@@ -165,9 +170,7 @@ bool dayRuleAllows(uint8_t rule, int32_t day, int weekday, const WorkCalendar& c
     const DayMark mark = calendar.markOf(day);
     if (mark != DayMark::None) return (mark == DayMark::Work) != (rule == kDayRuleRestDays);
     if (weekday == 6 && (rule == kDayRuleEvenSaturdays || rule == kDayRuleOddSaturdays)) {
-        const int32_t since = day - kFirstWeekMonday;
-        const int32_t week = since >= 0 ? since / 7 : -((6 - since) / 7);
-        return (week & 1) == (rule == kDayRuleOddSaturdays ? 1 : 0);
+        return (workWeekOf(day) & 1) == (rule == kDayRuleOddSaturdays ? 1 : 0);
     }
     return (dayRuleWeekdays(rule) >> weekday) & 1;
 }

@@ -92,6 +92,10 @@ constexpr uint8_t kDayRuleCount = 6;
 // unknown value) allows every day.
 bool dayRuleAllows(uint8_t rule, int32_t day, int weekday, const WorkCalendar& calendar);
 
+// The week of a day for the 大小周 rules: whole weeks since Monday
+// 2009-01-05 (week 0), negative before it.
+int32_t workWeekOf(int32_t day);
+
 // The weekdays (bit n = weekday n) an unmarked day may fall on under the
 // rule, Saturdays of the other week included for 4 and 5; 0x7F for none.
 uint8_t dayRuleWeekdays(uint8_t rule);
