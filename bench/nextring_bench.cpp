@@ -60,6 +60,24 @@ BENCHMARK_CAPTURE(BM_NextRing, lunar_13_years_ahead, record(kCalendarLunar, 0, m
                   at(2000, 7, 19, 2, 55));
 BENCHMARK_CAPTURE(BM_NextRing, never_lunar_after_2100, record(kCalendarLunar, 0, 0, dayBit(1), 0), at(2100, 12, 31, 8));
 
+AlarmRecord ruled(uint8_t rule, uint8_t weekdays, uint8_t kind = kCalendarGregorian) {
+    AlarmRecord a = record(kind, 0, 0, 0, weekdays);
+    a.dayRule = rule;
+    return a;
+}
+
+// Day rules: through the built-in schedule's marks day by day, then as a
+// weekly pattern. A Sunday-only 法定工作日 alarm after the last Sunday 班 and a
+// weekday-only 法定休息日 alarm after the last weekday off walk every day
+// the masks allow up to the last mark, then find the pattern empty.
+BENCHMARK_CAPTURE(BM_NextRing, rule_workdays_monday_after_national_day, ruled(kDayRuleWorkdays, 0), at(2026, 9, 30, 8));
+BENCHMARK_CAPTURE(BM_NextRing, rule_alternate_saturdays_over_the_marks, ruled(kDayRuleOddSaturdays, weekdayBit(6)),
+                  at(2026, 12, 7));
+BENCHMARK_CAPTURE(BM_NextRing, never_rule_workdays_on_sundays, ruled(kDayRuleWorkdays, weekdayBit(0)), at(2026, 9, 21));
+BENCHMARK_CAPTURE(BM_NextRing, never_rule_rest_days_on_weekdays, ruled(kDayRuleRestDays, 0x3E), at(2026, 10, 9));
+BENCHMARK_CAPTURE(BM_NextRing, rule_rest_days_lunar_first_from_2009, ruled(kDayRuleRestDays, 0, kCalendarLunar),
+                  at(2009, 1, 1));
+
 // 150 alarms as users make them: daily, weekly, monthly, one-off, lunar,
 // and some that never ring.
 struct Table {
@@ -94,15 +112,33 @@ void BM_NextRingFullTable(benchmark::State& state) {
 }
 BENCHMARK(BM_NextRingFullTable)->Unit(benchmark::kMicrosecond);
 
+// The same with a day rule on every other alarm, the five in turn.
+const Table& ruledTable() {
+    static Table table;
+    static bool ruled = false;
+    for (int i = 0; !ruled && i < kMaxAlarms; i += 2) table.alarms[i].dayRule = static_cast<uint8_t>(1 + i / 2 % 5);
+    ruled = true;
+    return table;
+}
+
+void BM_NextRingFullTableWithDayRules(benchmark::State& state) {
+    const Table& table = ruledTable();
+    const LocalTime now = at(2026, 12, 7, 10, 15, 30);
+    LocalTime next{};
+    for (auto _ : state)
+        for (const AlarmRecord& a : table.alarms) benchmark::DoNotOptimize(nextRing(a, now, next));
+}
+BENCHMARK(BM_NextRingFullTableWithDayRules)->Unit(benchmark::kMicrosecond);
+
 // nextWake over the same 150 alarms, each with a sound started four times
 // (5 minutes early, then every 5 minutes, the quick-alarm defaults), every
 // fifth running a program instead: what the clock asks after every change.
 struct WakeTable {
     AlarmTable table{};
-    explicit WakeTable(int repeat = 4, int lead = 5, int interval = 5) {
+    explicit WakeTable(int repeat = 4, int lead = 5, int interval = 5, bool dayRules = false) {
         static const Table alarms;
         for (int i = 0; i < kMaxAlarms; ++i) {
-            AlarmRecord a = alarms.alarms[i];
+            AlarmRecord a = (dayRules ? ruledTable() : alarms).alarms[i];
             std::strcpy(i % 5 ? a.soundPath : a.programPath, i % 5 ? "ring.wav" : "backup.bat");
             a.repeatCount = static_cast<int8_t>(repeat);
             a.leadMinutes = static_cast<int8_t>(lead);
@@ -119,6 +155,14 @@ void BM_NextWakeFullTable(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(nextWake(wake.table, now, next));
 }
 BENCHMARK(BM_NextWakeFullTable)->Unit(benchmark::kMicrosecond);
+
+void BM_NextWakeFullTableWithDayRules(benchmark::State& state) {
+    static const WakeTable wake(4, 5, 5, true);
+    const LocalTime now = at(2026, 12, 7, 10, 15, 30);
+    LocalTime next{};
+    for (auto _ : state) benchmark::DoNotOptimize(nextWake(wake.table, now, next));
+}
+BENCHMARK(BM_NextWakeFullTableWithDayRules)->Unit(benchmark::kMicrosecond);
 
 // The same with what an imported record may hold at most: 127 starts, 127
 // minutes apart, beginning 128 minutes after the ring (offsets over 11 days).

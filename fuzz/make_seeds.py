@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora for fuzz_dbdat, fuzz_note and fuzz_import (run from anywhere)."""
+"""Writes the seed corpora of every fuzz target (run from anywhere)."""
 import os
 import struct
 
@@ -69,6 +69,28 @@ def main():
             'one-byte-short': b'\x00' + export(3, three)[:-1],
             'count-negative': b'\x00' + export(-1, three[:1]),
             'count-wraps-32bit': b'\x00' + export(268435457, three[:1]),
+        },
+        'holidays_json': {
+            'dataset-2027': ('\ufeff{"$schema": "https://x/schema.json", "year": 2027,\r\n'
+                             ' "papers": ["https://www.gov.cn/"], "days": [\r\n'
+                             '  {"name": "元旦", "date": "2027-01-01", "isOffDay": true},\r\n'
+                             '  {"name": "春节", "date": "2027-02-07", "isOffDay": false},\r\n'
+                             '  {"name": "中秋节、国庆节", "date": "2026-12-31", "isOffDay": true}]}\r\n').encode('utf-8'),
+            'escapes': b'{"days": [{"name": "\\u5143\\u65e6\\ud83d\\ude00\\n", "date": "2027-01-01",'
+                       b' "isOffDay": true, "x": [1, -0.5e+3, null, {}]}]}',
+            'empty-days': b'{"year": 2027, "days": []}',
+            'bad-date': b'{"days": [{"date": "2027-02-30", "isOffDay": true}]}',
+            'deep': b'{"days": [], "x": ' + b'[' * 40 + b']' * 40 + b'}',
+            'truncated': b'{"days": [{"name": "x", "date": "2027-01-0',
+        },
+        'holidays_txt': {
+            'empty': b'',
+            'lines-crlf': ('# 我的假期\r\n2027-01-01 休 元旦\r\n2027-02-06~2027-02-12 休 春节\r\n'
+                           '2027-02-13 班\r\n\r\n').encode('gbk'),
+            'lines-lf-bom': b'\xef\xbb\xbf' + '2026-12-31~2027-01-02 休 跨年\n2027-03-01\u3000班\u3000加班'.encode('gbk'),
+            'bad-lines': ('2027-02-30 休\n2027-03-05~2027-03-01 休\n2027-01-01~2028-01-02 休\n'
+                          '2027-03-01 假\n2027-03-01休\n').encode('gbk'),
+            'two-years': ''.join(f'{y}-01-01~{y}-12-31 休\n' for y in (2030, 2031)).encode('gbk'),
         },
         'note': {
             'empty': b'',

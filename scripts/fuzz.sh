@@ -16,7 +16,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zentar-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 failed=0
-for name in dbdat note import; do
+for name in dbdat note import holidays_json holidays_txt; do
   bin="$build/fuzz_$name"
   if [ ! -x "$bin" ]; then
     echo "fuzz_$name: missing $bin"

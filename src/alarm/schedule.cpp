@@ -118,6 +118,12 @@ bool lunarDateMatches(const LunarDate& day, const AlarmRecord& a) {
     return (a.dayMask & bits) != 0;
 }
 
+bool dayRuleMatches(const LocalTime& t, const AlarmRecord& a) {
+    if (a.dayRule == kDayRuleNone || a.dayRule >= kDayRuleCount) return true;
+    return dayRuleAllows(a.dayRule, static_cast<int32_t>(daysFromCivil(t.year, t.month, t.day)), t.weekday,
+                         workCalendar());
+}
+
 bool isDue(const LocalTime& t, const AlarmRecord& a) {
     LunarDate day;
     return isDueWith(t, a, [&]() -> const LunarDate* { return lunarDateAt(t, day) ? &day : nullptr; });
@@ -241,6 +247,39 @@ bool firstLunarDay(const AlarmRecord& a, const Reach& r, int64_t fromDay, int64_
     return false;
 }
 
+// The first day from `fromDay` on whose date matches the masks.
+bool firstDateDay(const AlarmRecord& a, const Reach& r, int64_t fromDay, int64_t& found) {
+    return isLunarAlarm(a) ? firstLunarDay(a, r, fromDay, found) : firstGregorianDay(a, r, fromDay, found);
+}
+
+// The same for an alarm with a day rule: the masks' days are tried one by one
+// while the work calendar may mark them; after its last marked day the rule
+// is a weekly pattern, which joins the weekday mask (大小周 also needs its
+// week, so its Saturdays are tried one by one, every other one passing).
+bool firstRuleDay(const AlarmRecord& a, const Reach& r, int64_t fromDay, int64_t& found) {
+    const WorkCalendar& calendar = workCalendar();
+    const int64_t lastMarked = calendar.lastMarkedDay();
+    int64_t day = fromDay;
+    for (; day <= lastMarked; ++day) {
+        if (!firstDateDay(a, r, day, day)) return false;
+        if (day > lastMarked) break;
+        if (dayRuleAllows(a.dayRule, static_cast<int32_t>(day), weekdayOfDays(day), calendar)) {
+            found = day;
+            return true;
+        }
+    }
+    Reach pattern = r;
+    pattern.weekdays &= dayRuleWeekdays(a.dayRule);
+    if (pattern.weekdays == 0) return false;
+    for (;; ++day) {
+        if (!firstDateDay(a, pattern, day, day)) return false;
+        if (dayRuleAllows(a.dayRule, static_cast<int32_t>(day), weekdayOfDays(day), calendar)) {
+            found = day;
+            return true;
+        }
+    }
+}
+
 }  // namespace
 
 bool nextRing(const AlarmRecord& alarm, const LocalTime& after, LocalTime& next) {
@@ -255,8 +294,8 @@ bool nextRing(const AlarmRecord& alarm, const LocalTime& after, LocalTime& next)
     const int64_t today = daysFromCivil(start.year, start.month, start.day);
     const int64_t fromDay = hoursLeft != 0 ? today : today + 1;
     int64_t day;
-    const bool found = isLunarAlarm(alarm) ? firstLunarDay(alarm, r, fromDay, day)
-                                           : firstGregorianDay(alarm, r, fromDay, day);
+    const bool ruled = alarm.dayRule != kDayRuleNone && alarm.dayRule < kDayRuleCount;
+    const bool found = ruled ? firstRuleDay(alarm, r, fromDay, day) : firstDateDay(alarm, r, fromDay, day);
     if (!found) return false;
     civilFromDays(day, next);
     next.hour = lowestBit(day == today ? hoursLeft : r.hours);

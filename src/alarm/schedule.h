@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "calendar/lunar.h"
+#include "calendar/workcalendar.h"
 #include "model/localtime.h"
 #include "model/records.h"
 
@@ -12,6 +13,8 @@
 // alarm's minute. A year mask of 0 matches every year; any other matches only
 // the years 2009..2040 of its bits. A lunar alarm reads its month and day
 // masks on the lunar date of the day and is never due outside 1901..2100.
+// An alarm with a day rule rings only on the days the installed work
+// calendar's rule allows, tested on the same date as the masks.
 bool isDue(const LocalTime& t, const AlarmRecord& a);
 
 // The due test in parts, for callers that test many alarms on the same day
@@ -35,17 +38,26 @@ bool lunarDateAt(const LocalTime& t, LunarDate& out);
 // isDue with the lunar date supplied by `lunarOf`, a callable returning a
 // const LunarDate* for the day of `t` (null outside the lunar tables). It is
 // called only for a lunar alarm whose other fields already match.
+// The day rule of the alarm on the day of `t`: true for an alarm without one.
+bool dayRuleMatches(const LocalTime& t, const AlarmRecord& a);
+
 template <class LunarOf>
 bool isDueWith(const LocalTime& t, const AlarmRecord& a, LunarOf&& lunarOf) {
     if (!dueAtClock(t, a)) return false;
-    if (!isLunarAlarm(a)) return gregorianDateMatches(t, a);
-    const LunarDate* day = lunarOf();
-    return day != nullptr && lunarDateMatches(*day, a);
+    if (!isLunarAlarm(a)) {
+        if (!gregorianDateMatches(t, a)) return false;
+    } else {
+        const LunarDate* day = lunarOf();
+        if (day == nullptr || !lunarDateMatches(*day, a)) return false;
+    }
+    return dayRuleMatches(t, a);
 }
 
 // The first moment strictly after `after` at which isDue holds (second 0,
 // weekday filled in); false when there is none. Ignores `disabled` and
-// `temporary`. No allocation; bounded work whatever the record holds.
+// `temporary`. No allocation; bounded work whatever the record holds. A day
+// rule is tested day by day up to the work calendar's last marked day and
+// as its weekly pattern after it.
 bool nextRing(const AlarmRecord& alarm, const LocalTime& after, LocalTime& next);
 
 // Whether an alarm may wake the computer: it is enabled and makes a sound (a

@@ -64,6 +64,16 @@ BOOL CAlarmEditDlg::OnInitDialog() {
     for (int l = 0; l < kTimeListCount; ++l)
         FillTimeList(l, timeListMask(record, static_cast<TimeList>(l)));
 
+    nextRingRect_ = win::childRect(item(IDC_EDIT_NEXT_RING));
+    hintRect_ = win::childRect(item(IDC_EDIT_HINT));
+    HWND rules = item(IDC_EDIT_DAY_RULE);
+    for (const char* name : kDayRuleItems)
+        SendMessageW(rules, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::wideFromGbk(name).c_str()));
+    ruleItem_ = dayRuleItem(record.dayRule, win::localNow());
+    SendMessageW(rules, CB_SETCURSEL, ruleItem_, 0);
+    weekdaysBeforeRule_ = record.weekdayMask;
+    ShowRuleState();
+
     addItems(item(IDC_EDIT_MINUTE), kMinuteItems, numberText);
     addItems(item(IDC_EDIT_REPEAT), kRepeatItems, numberText);
     addItems(item(IDC_EDIT_LEAD), kLeadItems, minutesText);
@@ -134,6 +144,7 @@ void CAlarmEditDlg::UpdatePreview(bool minuteFromSelection) {
     trial.minute = static_cast<int8_t>(minute);
     trial.disabled = IsDlgButtonChecked(hwnd(), IDC_EDIT_DISABLED) == BST_CHECKED ? 1 : 0;
     trial.calendarKind = lunar_ ? kCalendarLunar : kCalendarGregorian;
+    setDayRule(trial, SelectedRule());
     // A sound that is not there will be replaced by the default chime.
     std::string sound;
     const bool soundMissing = win::gbkFromWide(win::windowText(item(IDC_EDIT_SOUND)), sound) &&
@@ -183,6 +194,7 @@ void CAlarmEditDlg::OnOK() {
     if (!applyEditorInput(trial, input))
         return;
     trial.calendarKind = lunar_ ? kCalendarLunar : kCalendarGregorian;
+    setDayRule(trial, SelectedRule());
     if (asksBeforeSaving(trial, win::localNow()) &&
         win::messageBox(hwnd(), kNeverRingsQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
@@ -224,6 +236,10 @@ bool CAlarmEditDlg::OnCommand(int id, int code, HWND control) {
         UpdatePreview(code == CBN_SELCHANGE);
         return true;
     }
+    if (id == IDC_EDIT_DAY_RULE && code == CBN_SELCHANGE) {
+        OnDayRule();
+        return true;
+    }
     if (id == IDC_EDIT_SOUND && code == EN_CHANGE) {
         UpdatePreview();
         return true;
@@ -249,6 +265,41 @@ void CAlarmEditDlg::OnLunar() {
         FillTimeList(days, dayMask);
     }
     UpdatePreview();
+}
+
+uint8_t CAlarmEditDlg::SelectedRule() const { return dayRuleOfItem(ruleItem_, win::localNow()); }
+
+void CAlarmEditDlg::OnDayRule() {
+    const LRESULT picked = SendMessageW(item(IDC_EDIT_DAY_RULE), CB_GETCURSEL, 0, 0);
+    const int itemNow = picked > 0 && picked < kDayRuleCount ? static_cast<int>(picked) : 0;
+    const int weekdays = static_cast<int>(TimeList::Weekdays);
+    if ((ruleItem_ == 0) != (itemNow == 0)) {
+        if (itemNow != 0) {
+            weekdaysBeforeRule_ = SelectedMask(weekdays);
+            everyWeekdayBeforeRule_ = IsDlgButtonChecked(hwnd(), IDC_EDIT_EVERY_WEEKDAY) == BST_CHECKED;
+        }
+        ruleItem_ = itemNow;
+        ShowRuleState();
+    }
+    ruleItem_ = itemNow;
+    UpdatePreview();
+}
+
+// With a rule the weekday list is empty and out of use; without one it shows
+// what it held before the rule was chosen.
+void CAlarmEditDlg::ShowRuleState() {
+    const int weekdays = static_cast<int>(TimeList::Weekdays);
+    const bool ruled = ruleItem_ != 0;
+    HWND list = item(kListIds[weekdays]);
+    FillTimeList(weekdays, ruled ? 0 : weekdaysBeforeRule_);
+    CheckDlgButton(hwnd(), IDC_EDIT_EVERY_WEEKDAY, !ruled && everyWeekdayBeforeRule_ ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(item(IDC_EDIT_EVERY_WEEKDAY), !ruled);
+    EnableWindow(list, !ruled && !everyWeekdayBeforeRule_);
+    // A rule's line may also say that a year's schedule is still unknown.
+    ShowWindow(item(IDC_EDIT_HINT), ruled ? SW_HIDE : SW_SHOW);
+    const RECT& r = nextRingRect_;
+    const int top = ruled ? hintRect_.top : r.top;
+    MoveWindow(item(IDC_EDIT_NEXT_RING), r.left, top, r.right - r.left, r.bottom - top, TRUE);
 }
 
 void CAlarmEditDlg::OnShortcut(int boxId) {
@@ -289,5 +340,13 @@ void CAlarmEditDlg::OnClear() {
     fields_.program[0] = '\0';
     fields_.specialAction = 0;
     WriteControls();
+    // The days are cleared, so is their rule.
+    if (ruleItem_ != 0) {
+        ruleItem_ = 0;
+        weekdaysBeforeRule_ = 0;
+        everyWeekdayBeforeRule_ = false;
+        SendMessageW(item(IDC_EDIT_DAY_RULE), CB_SETCURSEL, 0, 0);
+        ShowRuleState();
+    }
     UpdatePreview();
 }

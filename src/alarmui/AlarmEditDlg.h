@@ -33,6 +33,8 @@ protected:
     void OnBrowse(int buttonId);
     void OnShortcut(int boxId);
     void OnLunar();
+    // The day rule list changed: a rule takes the weekday list out of use.
+    void OnDayRule();
 
 private:
     // Controls to members with validation, stopping at the first bad value;
@@ -50,5 +52,16 @@ private:
     EditorInput fields_;
     // Whether the month and day lists follow the lunar calendar (box 1061).
     bool lunar_ = false;
+    // The day rule list's item, and what the weekday list and its 每周每天
+    // box held before a rule took them out of use: they come back with 不跟随.
+    int ruleItem_ = 0;
+    uint32_t weekdaysBeforeRule_ = 0;
+    bool everyWeekdayBeforeRule_ = false;
+    uint8_t SelectedRule() const;
+    void ShowRuleState();
+    // The next-ring line's place without a rule; with one, the weekday hint
+    // above it has nothing to say and the line takes its room too.
+    RECT nextRingRect_ = {};
+    RECT hintRect_ = {};
     PresetDate preset_;
 };

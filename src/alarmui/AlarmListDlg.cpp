@@ -106,7 +106,8 @@ void CAlarmListDlg::TableChanged() {
         onTableChanged();
 }
 
-// Rows, order and selection stay; only the next-ring texts are redone.
+// Rows, order and selection stay; only the next-ring texts are redone, and the
+// time texts, where 大小周 names the Saturday of the week.
 void CAlarmListDlg::OnMinuteTimer() {
     const LocalTime now = win::localNow();
     if (sameMinute(now, shownMinute_))
@@ -115,8 +116,10 @@ void CAlarmListDlg::OnMinuteTimer() {
     HWND list = item(IDC_LIST_ALARMS);
     const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     const int used = usedAlarms(table_);
-    for (int i = 0; i < rows && i < used; ++i)
+    for (int i = 0; i < rows && i < used; ++i) {
+        setCell(list, i, 1, timeSummary(table_.alarms[i], &now));
         setCell(list, i, kNextRingColumn, nextRingCell(table_.alarms[i], now));
+    }
 }
 
 void CAlarmListDlg::RemoveAlarmAt(int index) { removeAlarmAt(table_, index); }
@@ -193,7 +196,8 @@ void CAlarmListDlg::OnImport() {
     std::vector<AlarmRecord> records;
     ImportResult result = readImportFile(path, table_, records);
     if (result == ImportResult::Imported) {
-        const std::string question = importQuestion(records.data(), static_cast<int>(records.size()));
+        const LocalTime now = win::localNow();
+        const std::string question = importQuestion(records.data(), static_cast<int>(records.size()), &now);
         if (!question.empty() && win::messageBox(hwnd(), question.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
         result = appendImported(table_, records);

@@ -157,13 +157,40 @@ std::string nextRingLine(const AlarmRecord& record, const LocalTime& now) {
     LocalTime next;
     if (!nextRing(record, now, next))
         return "按此设置，闹铃不会再响。";
-    char text[96];
-    std::snprintf(text, sizeof text, "下次响铃：%d年%d月%d日 星期%s %02d:%02d", next.year, next.month,
-                  next.day, weekdayNames[next.weekday], next.hour, next.minute);
+    char text[192];
+    int n = std::snprintf(text, sizeof text, "下次响铃：%d年%d月%d日 星期%s %02d:%02d", next.year, next.month,
+                          next.day, weekdayNames[next.weekday], next.hour, next.minute);
+    // A rule in a year the schedule does not know yet counts plain weekdays.
+    if (record.dayRule != kDayRuleNone && record.dayRule < kDayRuleCount && !workCalendar().covers(next.year))
+        std::snprintf(text + n, sizeof text - n, "（%d年的放假安排未录入，暂按平常的星期计算）", next.year);
     return text;
 }
 
+bool evenWorkWeek(const LocalTime& now) { return (workWeekOf(dayNumber(now.year, now.month, now.day)) & 1) == 0; }
+
 }  // namespace
+
+const char* const kDayRuleItems[kDayRuleCount] = {"不跟随", "法定工作日", "法定休息日", "单休",
+                                                 "大小周（本周六上班）", "大小周（本周六休息）"};
+
+int dayRuleItem(uint8_t rule, const LocalTime& now) {
+    if (rule == kDayRuleEvenSaturdays || rule == kDayRuleOddSaturdays)
+        return (rule == kDayRuleEvenSaturdays) == evenWorkWeek(now) ? 4 : 5;
+    return rule < kDayRuleCount ? rule : 0;
+}
+
+uint8_t dayRuleOfItem(int item, const LocalTime& now) {
+    if (item == 4 || item == 5)
+        return (item == 4) == evenWorkWeek(now) ? kDayRuleEvenSaturdays : kDayRuleOddSaturdays;
+    return item > 0 && item < kDayRuleCount ? static_cast<uint8_t>(item) : kDayRuleNone;
+}
+
+void setDayRule(AlarmRecord& record, uint8_t rule) {
+    record.dayRule = rule < kDayRuleCount ? rule : kDayRuleNone;
+    // A make-up Saturday must never be filtered out by an old weekday habit.
+    if (record.dayRule != kDayRuleNone)
+        record.weekdayMask = 0;
+}
 
 const char kMissingSoundNote[] = "（声音文件不存在，将以默认铃声代替）";
 

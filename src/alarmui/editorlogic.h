@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "calendar/workcalendar.h"
 #include "model/dialogtext.h"
 #include "model/localtime.h"
 #include "model/records.h"
@@ -66,10 +67,21 @@ struct PresetDate {
 // new list lacks (31 has no lunar entry).
 void switchCalendar(uint32_t& monthMask, uint32_t& dayMask, bool lunar, const PresetDate& preset);
 
+// The day rule list (1088): its items, in kDayRule order but for the two
+// 大小周 items, which name this week's Saturday: item 4 "本周六上班" is the
+// rule that works the Saturday of now's week, item 5 the other one.
+extern const char* const kDayRuleItems[kDayRuleCount];
+int dayRuleItem(uint8_t rule, const LocalTime& now);
+uint8_t dayRuleOfItem(int item, const LocalTime& now);
+// Stores a rule (an unknown one as none); with a rule the weekday mask is 0.
+void setDayRule(AlarmRecord& record, uint8_t rule);
+
 // The editor's line about the next ring of `record` after `now`:
 // "下次响铃：2026年12月9日 星期三 08:30", "按此设置，闹铃不会再响。" or,
-// for a disabled alarm, "此闹铃已禁用。". While the sound field names a file
-// that does not exist (soundMissing) it ends with kMissingSoundNote.
+// for a disabled alarm, "此闹铃已禁用。". With a day rule and a next ring in
+// a year the work calendar does not cover, it goes on with
+// "（%d年的放假安排未录入，暂按平常的星期计算）". While the sound field names a
+// file that does not exist (soundMissing) it ends with kMissingSoundNote.
 std::string nextRingPreview(const AlarmRecord& record, const LocalTime& now, bool soundMissing = false);
 extern const char kMissingSoundNote[];
 

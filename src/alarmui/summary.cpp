@@ -5,6 +5,7 @@
 
 #include "alarm/actions.h"
 #include "alarm/schedule.h"
+#include "alarmui/editorlogic.h"
 #include "model/gbkpath.h"
 
 namespace {
@@ -23,17 +24,19 @@ std::string numberCell(int index, const AlarmRecord& r) {
     return cell;
 }
 
-std::string timeSummary(const AlarmRecord& r) {
+std::string timeSummary(const AlarmRecord& r, const LocalTime* now) {
     std::string s = isLunarAlarm(r) ? "农历" : "";
     const bool noDate = r.yearMask == 0 && r.monthMask == 0 && r.dayMask == 0;
-    if (noDate && r.weekdayMask == 0)
-        s += "每日 ";
-    else if (noDate)
-        s += "星期重复 ";
-    else if (r.weekdayMask == 0)
-        s += "年月日重复 ";
-    else
-        s += "指定日期 ";
+    if (!noDate)
+        s += r.weekdayMask == 0 ? "年月日重复 " : "指定日期 ";
+    if (r.dayRule != kDayRuleNone && r.dayRule < kDayRuleCount) {
+        // 大小周 is named by the Saturday of now's week, as the editor names it.
+        const bool byWeek = r.dayRule == kDayRuleEvenSaturdays || r.dayRule == kDayRuleOddSaturdays;
+        s += byWeek && !now ? "大小周" : kDayRuleItems[now ? dayRuleItem(r.dayRule, *now) : r.dayRule];
+        s += " ";
+    } else if (noDate) {
+        s += r.weekdayMask == 0 ? "每日 " : "星期重复 ";
+    }
 
     // Bits 24..31 name no hour: they are not listed, and like the due test
     // they do not make the alarm hourly either, only a zero mask does.
@@ -91,7 +94,7 @@ std::array<std::string, kListColumns> alarmRowCells(int index, const AlarmRecord
                                                     bool soundMissing) {
     const char* action = actionName(r.specialAction);
     return {numberCell(index, r),
-            timeSummary(r),
+            timeSummary(r, &now),
             soundCell(r, soundMissing),
             fieldText(r.text, sizeof r.text),
             fileNameCell(r.programPath, sizeof r.programPath),
@@ -139,7 +142,7 @@ bool runsProgramOrPower(const AlarmRecord& r) {
     return fieldLength(r.programPath, sizeof r.programPath) != 0 || actionName(r.specialAction) != nullptr;
 }
 
-std::string importQuestion(const AlarmRecord* records, int count) {
+std::string importQuestion(const AlarmRecord* records, int count, const LocalTime* now) {
     int risky = 0;
     std::string lines;
     for (int i = 0; i < count; ++i) {
@@ -147,7 +150,7 @@ std::string importQuestion(const AlarmRecord* records, int count) {
         if (!runsProgramOrPower(r)) continue;
         if (++risky > kImportQuestionLines) continue;
         // The time cell ends in a blank, which parts it from what follows.
-        std::string line = timeSummary(r) + fieldText(r.programPath, sizeof r.programPath);
+        std::string line = timeSummary(r, now) + fieldText(r.programPath, sizeof r.programPath);
         if (const char* action = actionName(r.specialAction)) {
             if (fieldLength(r.programPath, sizeof r.programPath) != 0) line += " ";
             line += action;

@@ -16,8 +16,10 @@ constexpr int kListColumns = 9;
 // "编号": the 1-based row number, with " ||" when the alarm is switched off.
 std::string numberCell(int index, const AlarmRecord& r);
 // "时间": repetition word, the hours (or "每时 ") and the minute, each piece
-// ending in a blank; "农历" in front for a lunar alarm.
-std::string timeSummary(const AlarmRecord& r);
+// ending in a blank; "农历" in front for a lunar alarm. A day rule takes the
+// place of "每日 " or "星期重复 ", or follows "年月日重复 " / "指定日期 ", as
+// the editor names it in now's week (without now, 大小周 alone).
+std::string timeSummary(const AlarmRecord& r, const LocalTime* now = nullptr);
 // The part of a path field after its last backslash.
 std::string fileNameCell(const char* field, size_t width);
 // "参数": the raw masks, minute, special action, temporary flag and calendar kind.
@@ -44,7 +46,7 @@ bool runsProgramOrPower(const AlarmRecord& r);
 // (its time cell, its program as stored and its action's name), at most
 // kImportQuestionLines of them, then "……". "" when none does.
 constexpr int kImportQuestionLines = 10;
-std::string importQuestion(const AlarmRecord* records, int count);
+std::string importQuestion(const AlarmRecord* records, int count, const LocalTime* now = nullptr);
 
 // Removes one record; those behind it move down and keep their order.
 // Returns false for an index outside the table.

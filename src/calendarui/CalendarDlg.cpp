@@ -5,8 +5,10 @@
 #include <cstdio>
 
 #include "alarmui/AlarmEditDlg.h"
-#include "calendarui/calendartext.h"
 #include "calendar/lunar.h"
+#include "calendar/workcalendar.h"
+#include "calendarui/calendartext.h"
+#include "calendarui/schedulefiles.h"
 #include "model/records.h"
 #include "res/resource.h"
 #include "win/util.h"
@@ -45,6 +47,8 @@ CCalendarDlg::CCalendarDlg(HWND parentWindow, AlarmTable& table, const ClockSett
       headerTextColor(RGB(255, 255, 0)),
       markedTextColor(RGB(0, 255, 0)),
       selectedMarkedTextColor(RGB(255, 0, 255)),
+      offMarkColor(RGB(220, 0, 0)),
+      workMarkColor(RGB(64, 64, 64)),
       parentWindow_(parentWindow),
       table_(table),
       settings_(settings),
@@ -54,6 +58,8 @@ CCalendarDlg::CCalendarDlg(HWND parentWindow, AlarmTable& table, const ClockSett
 CCalendarDlg::~CCalendarDlg() {
     if (gridFont)
         DeleteObject(gridFont);
+    if (markFont)
+        DeleteObject(markFont);
 }
 
 bool CCalendarDlg::Create() { return win::Dialog::Create(parentWindow_); }
@@ -74,13 +80,15 @@ BOOL CCalendarDlg::OnInitDialog() {
 
     // The hidden frame's exact client rectangle, so that painting and hit
     // testing agree whatever the border metrics are.
-    GetWindowRect(item(IDC_CAL_GRID), &gridRect);
-    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&gridRect), 2);
+    gridRect = win::childRect(item(IDC_CAL_GRID));
 
     // The grid's pixels at the screen's DPI, for painting and hit testing alike.
     geometry_ = gridGeometry(win::screenDpi(), gridRect.right - gridRect.left,
                              gridRect.bottom - gridRect.top);
     gridFont = CreateFontW(geometry_.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                           VARIABLE_PITCH | FF_ROMAN, win::wideFromGbk("宋体").c_str());
+    markFont = CreateFontW(geometry_.markFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                            VARIABLE_PITCH | FF_ROMAN, win::wideFromGbk("宋体").c_str());
     ShowToday();
@@ -105,11 +113,14 @@ void CCalendarDlg::SelectBoxes() {
 void CCalendarDlg::UpdateInfoLines() {
     if (!hwnd())
         return;
+    const WorkCalendar& schedule = workCalendar();
     win::setWindowText(item(IDC_CAL_SELECTED_DATE),
-                       gregorianInfoLine(shownYear, shownMonth, selectedDay).c_str());
+                       (gregorianInfoLine(shownYear, shownMonth, selectedDay) +
+                        workdayInfo(schedule, shownYear, shownMonth, selectedDay)).c_str());
     win::setWindowText(item(IDC_CAL_SELECTED_LUNAR),
                        lunarInfoLine(shownYear, shownMonth, selectedDay).c_str());
     win::setWindowText(item(IDC_CAL_YEAR_NAME), yearInfoLine(shownYear).c_str());
+    win::setWindowText(item(IDC_CAL_SCHEDULE_NOTE), scheduleNote(schedule, shownYear).c_str());
 }
 
 // Enter presses the default button (转到今天), never OK.
@@ -130,6 +141,15 @@ bool CCalendarDlg::OnCommand(int id, int code, HWND control) {
     case IDC_CAL_TODAY:
         OnToday();
         return true;
+    case ID_CAL_MARK_OFF:
+        MarkSelectedDay(DayMark::Off);
+        return true;
+    case ID_CAL_MARK_WORK:
+        MarkSelectedDay(DayMark::Work);
+        return true;
+    case ID_CAL_MARK_OFFICIAL:
+        MarkSelectedDay(DayMark::None);
+        return true;
     }
     return win::Dialog::OnCommand(id, code, control);
 }
@@ -145,6 +165,10 @@ INT_PTR CCalendarDlg::OnMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
         break;
     case WM_LBUTTONDBLCLK:
         OnLButtonDblClk(lp);
+        break;
+    case WM_CONTEXTMENU:
+        OnContextMenu(lp);
+        handled = true;
         break;
     case kRefreshInfoMessage:
         UpdateInfoLines();
@@ -211,6 +235,51 @@ void CCalendarDlg::OnLButtonDblClk(LPARAM lp) {
     OpenAlarmEditor();
 }
 
+void CCalendarDlg::OnContextMenu(LPARAM lp) {
+    POINT at = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    const WorkCalendar& schedule = workCalendar();
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: the selected day, at its cell.
+        const MonthGrid month = monthGrid(shownYear, shownMonth);
+        const int cell = selectedDay - 1 + month.firstWeekday;
+        at = {gridRect.left + geometry_.cellLeft + geometry_.cellWidth * (cell % kGridColumns + 1) - 2,
+              gridRect.top + geometry_.cellTop + geometry_.cellHeight * (cell / kGridColumns) + 2};
+        ClientToScreen(hwnd(), &at);
+    } else {
+        // Only on a day, which it selects first, as a left click would.
+        const int day = HitTestDay(at);
+        if (day == 0)
+            return;
+        if (day != selectedDay) {
+            selectedDay = static_cast<uint16_t>(day);
+            InvalidateRect(hwnd(), nullptr, FALSE);
+            UpdateInfoLines();
+        }
+    }
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_CALENDAR_MENU));
+    if (!menu)
+        return;
+    HMENU popup = GetSubMenu(menu, 0);
+    const DayMark own = schedule.userMarkOf(dayNumber(shownYear, shownMonth, selectedDay));
+    CheckMenuItem(popup, ID_CAL_MARK_OFF, own == DayMark::Off ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(popup, ID_CAL_MARK_WORK, own == DayMark::Work ? MF_CHECKED : MF_UNCHECKED);
+    // Without a mark of the user's own the day already follows the official schedule.
+    EnableMenuItem(popup, ID_CAL_MARK_OFFICIAL, own == DayMark::None ? MF_GRAYED : MF_ENABLED);
+    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+    DestroyMenu(menu);
+}
+
+void CCalendarDlg::MarkSelectedDay(DayMark mark) {
+    if (!markDay(paths_, dayNumber(shownYear, shownMonth, selectedDay), mark)) {
+        win::messageBox(hwnd(), "无法写入 holidays.txt，这一天的设置没有改变。");
+        return;
+    }
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateInfoLines();
+    if (onScheduleChanged)
+        onScheduleChanged();
+}
+
 void CCalendarDlg::OpenAlarmEditor() {
     static const char kTableFull[] = "达到最大闹铃数目了。";
     if (table_.alarmCount >= kMaxAlarms) {
@@ -275,6 +344,7 @@ void CCalendarDlg::PaintGrid(HDC dc, const RECT& grid) {
 
     SetBkColor(dc, gridBackColor);
     SetTextColor(dc, dayTextColor);
+    const WorkCalendar& schedule = workCalendar();
     const MonthGrid month = monthGrid(shownYear, shownMonth);
     for (int i = 0; i < kGridRows; ++i) {
         for (int j = 0; j < kGridColumns; ++j) {
@@ -293,8 +363,26 @@ void CCalendarDlg::PaintGrid(HDC dc, const RECT& grid) {
                 SetTextColor(dc, cell.marked ? markedTextColor : dayTextColor);
                 drawText(dc, x, y + g.textTop, cell.text.c_str());
             }
+            PaintDayMark(dc, x, y, schedule.markOf(dayNumber(shownYear, shownMonth, static_cast<uint16_t>(day))));
         }
     }
     if (oldFont)
         SelectObject(dc, oldFont);
+}
+
+void CCalendarDlg::PaintDayMark(HDC dc, int x, int y, DayMark mark) {
+    if (mark == DayMark::None || !markFont)
+        return;
+    const std::wstring text = win::wideFromGbk(dayMarkText(mark));
+    HGDIOBJ old = SelectObject(dc, markFont);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    // See-through, so that the selection's fill stays under it.
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, mark == DayMark::Off ? offMarkColor : workMarkColor);
+    TextOutW(dc, x + geometry_.markRight - size.cx, y + geometry_.cellHeight - size.cy, text.c_str(),
+             static_cast<int>(text.size()));
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, old);
 }

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "model/paths.h"
 #include "calendarui/calendartext.h"
 #include "model/localtime.h"
+#include "model/paths.h"
 #include "model/records.h"
 #include "win/Dialog.h"
 
@@ -25,6 +25,8 @@ public:
 
     // Called after the double-click has added an alarm to the table.
     std::function<void()> onTableChanged;
+    // Called after the user marked a day: every alarm's next ring may move.
+    std::function<void()> onScheduleChanged;
 
 protected:
     BOOL OnInitDialog() override;
@@ -36,8 +38,13 @@ protected:
 private:
     void OnPaint();
     void PaintGrid(HDC dc, const RECT& grid);
+    // The small 休 (red) or 班 (dark) in the corner of the day cell at (x, y).
+    void PaintDayMark(HDC dc, int x, int y, DayMark mark);
     void OnLButtonDown(LPARAM lp);
     void OnLButtonDblClk(LPARAM lp);
+    // The day menu: the user's own 休 or 班 for a day, or back to the official schedule.
+    void OnContextMenu(LPARAM lp);
+    void MarkSelectedDay(DayMark mark);
     void OnMonthChange();
     void OnYearChange();
     void OnToday();
@@ -61,9 +68,12 @@ private:
     const COLORREF headerTextColor;
     const COLORREF markedTextColor;
     const COLORREF selectedMarkedTextColor;
+    const COLORREF offMarkColor;
+    const COLORREF workMarkColor;
     RECT gridRect = {};
     GridGeometry geometry_;
     HFONT gridFont = nullptr;
+    HFONT markFont = nullptr;
     HWND yearBox = nullptr;
     HWND monthBox = nullptr;
 

@@ -31,11 +31,12 @@ GridGeometry gridGeometry(int dpi, int frameWidth, int frameHeight) {
     const int down = kGridRows * g.cellHeight + g.cellTop;
     const int dpiX = static_cast<int>(std::min<int64_t>(dpi, int64_t{frameWidth} * kBaseDpi / across));
     const int dpiY = static_cast<int>(std::min<int64_t>(dpi, int64_t{frameHeight} * kBaseDpi / down));
-    for (int* v : {&g.cellWidth, &g.cellLeft, &g.headerTextLeft, &g.fillLeft, &g.fillRight})
+    for (int* v : {&g.cellWidth, &g.cellLeft, &g.headerTextLeft, &g.fillLeft, &g.fillRight, &g.markRight})
         *v = scalePixels(*v, dpiX);
     for (int* v : {&g.cellHeight, &g.cellTop, &g.headerTop, &g.headerBottom, &g.headerTextTop, &g.textTop})
         *v = scalePixels(*v, dpiY);
     g.fontHeight = scalePixels(g.fontHeight, std::min(dpiX, dpiY));
+    g.markFontHeight = scalePixels(g.markFontHeight, std::min(dpiX, dpiY));
     // The frame fixes the grid's rectangle: a dialog font with a taller line
     // than the DPI suggests makes it taller, and the six rows still reach its
     // bottom. What rounding leaves over goes above the first row.
@@ -115,5 +116,30 @@ std::string yearInfoLine(int year) {
     yearNameWithAnimal(year, name);
     char text[32];
     std::snprintf(text, sizeof text, "%s年", name);
+    return text;
+}
+
+const char* dayMarkText(DayMark mark) {
+    switch (mark) {
+    case DayMark::Off: return "休";
+    case DayMark::Work: return "班";
+    case DayMark::None: break;
+    }
+    return "";
+}
+
+std::string workdayInfo(const WorkCalendar& calendar, uint16_t year, uint16_t month, uint16_t day) {
+    std::string name;
+    const DayMark mark = calendar.markOf(dayNumber(year, month, day), &name);
+    if (mark == DayMark::None)
+        return std::string();
+    return "  " + (name.empty() ? std::string() : name + " ") + dayMarkText(mark);
+}
+
+std::string scheduleNote(const WorkCalendar& calendar, int year) {
+    if (calendar.covers(year))
+        return std::string();
+    char text[48];
+    std::snprintf(text, sizeof text, "%d年的放假安排未录入", year);
     return text;
 }

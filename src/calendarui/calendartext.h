@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "calendar/workcalendar.h"
+
 constexpr int kGridColumns = 7;  // Sunday first
 constexpr int kGridRows = 6;
 
@@ -25,6 +27,10 @@ struct GridGeometry {
     int fillLeft = -1;    // the selected day's fill, from the cell's origin
     int fillRight = 49;
     int fontHeight = 14;
+    // The work calendar's 休 or 班 in the cell's bottom right corner: the
+    // mark's right edge from the cell's origin and its font's height.
+    int markRight = 49;
+    int markFontHeight = 11;
 };
 GridGeometry gridGeometry(int dpi);
 // The same within the grid's frame (in pixels): shrunk where the frame is
@@ -65,3 +71,13 @@ std::string gregorianInfoLine(uint16_t year, uint16_t month, uint16_t day);
 std::string lunarInfoLine(uint16_t year, uint16_t month, uint16_t day);
 // "己丑(牛)年": the Gregorian year on display, even before the lunar new year.
 std::string yearInfoLine(int year);
+
+// The corner mark of a day the work calendar marks: "休", "班", or "".
+const char* dayMarkText(DayMark mark);
+// What the work calendar says of a day, to end the date line: two blanks,
+// then the day's name and its mark ("  国庆节 休", "  班" for a day without a
+// name); "" for a day it does not mark.
+std::string workdayInfo(const WorkCalendar& calendar, uint16_t year, uint16_t month, uint16_t day);
+// Under the grid while a month of a year the schedule does not cover shows:
+// "2027年的放假安排未录入"; "" for a covered year.
+std::string scheduleNote(const WorkCalendar& calendar, int year);

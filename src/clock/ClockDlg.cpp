@@ -14,6 +14,7 @@
 #include "alarmui/AlarmEditDlg.h"
 #include "alarmui/AlarmListDlg.h"
 #include "calendarui/CalendarDlg.h"
+#include "calendarui/schedulefiles.h"
 #include "clock/AboutDlg.h"
 #include "clock/clocktext.h"
 #include "clock/quickalarm.h"
@@ -143,6 +144,9 @@ BOOL CClockDlg::OnInitDialog() {
         loaded_.memo = ReadResult::Unreadable;
     if (loaded_.data == ReadResult::Unreadable || loaded_.memo == ReadResult::Unreadable)
         PostMessageW(hwnd(), kUnreadableFilesMessage, 0, 0);
+
+    // China's work calendar: the built-in schedule and the files beside the program.
+    installWorkCalendar(loadWorkCalendar(paths));
 
     applyFont(settings.fontSize);
     defaultSoundExists = paths.defaultSoundPath[0] != '\0' && win::isFile(paths.defaultSoundPath);
@@ -508,6 +512,7 @@ void CClockDlg::OnCalendar() {
             rearmWake();
             saveDataFiles(calendar->hwnd());
         };
+        created->onScheduleChanged = [this] { rearmWake(); };
         if (!created->Create())
             return;
         calendarWindow_ = std::move(created);

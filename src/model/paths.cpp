@@ -8,6 +8,8 @@ ProgramPaths buildProgramPaths(const std::string& directory, const std::string& 
     paths.dataFilePath = directory + "db.dat";
     paths.memoFilePath = directory + "note.txt";
     paths.timeSyncPath = directory + "Tavrel.exe";
+    paths.holidaysFolder = directory + "holidays\\";
+    paths.holidaysFilePath = directory + "holidays.txt";
 
     // A folder too deep for the fixed buffer leaves the default sound unnamed:
     // a cut path could name some other file, and an empty one is never found.

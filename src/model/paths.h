@@ -8,6 +8,8 @@ struct ProgramPaths {
     std::string dataFilePath;      // db.dat
     std::string memoFilePath;      // note.txt
     std::string timeSyncPath;      // Tavrel.exe
+    std::string holidaysFolder;    // holidays\ (the official schedule's JSON files), backslash included
+    std::string holidaysFilePath;  // holidays.txt (the user's own days off and workdays)
     char defaultSoundPath[264];    // notify.mp3, GBK; empty when the folder is too long for it
 };
 

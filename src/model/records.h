@@ -45,7 +45,8 @@ struct AlarmRecord {
     int8_t leadMinutes;
     int8_t intervalMinutes;
     uint8_t calendarKind;    // kCalendarLunar: month and day masks follow the lunar calendar
-    uint8_t pad838[2];
+    uint8_t dayRule;         // kDayRule…: the days of China's work calendar it rings on; 0 = masks alone
+    uint8_t pad839;
     int32_t specialAction;   // 0 none, 1 shut down, 2 restart, 3 standby, 4 hibernate, 5 log off
     uint8_t temporary;       // kept in memory only, never saved
     uint8_t disabled;
@@ -104,7 +105,8 @@ static_assert(offsetof(AlarmRecord, repeatCount) == 834, "layout");
 static_assert(offsetof(AlarmRecord, leadMinutes) == 835, "layout");
 static_assert(offsetof(AlarmRecord, intervalMinutes) == 836, "layout");
 static_assert(offsetof(AlarmRecord, calendarKind) == 837, "layout");
-static_assert(offsetof(AlarmRecord, pad838) == 838, "layout");
+static_assert(offsetof(AlarmRecord, dayRule) == 838, "layout");
+static_assert(offsetof(AlarmRecord, pad839) == 839, "layout");
 static_assert(offsetof(AlarmRecord, specialAction) == 840, "layout");
 static_assert(offsetof(AlarmRecord, temporary) == 844, "layout");
 static_assert(offsetof(AlarmRecord, disabled) == 845, "layout");

@@ -21,6 +21,7 @@
 
 // Menus
 #define IDM_CLOCK_MENU         132
+#define IDM_CALENDAR_MENU      135
 
 // Clock window
 #define IDC_CLOCK_TEXT         1000
@@ -67,6 +68,8 @@
 #define IDC_EDIT_MINUTE_SPIN   1059
 #define IDC_EDIT_NEXT_RING     1060
 #define IDC_EDIT_LUNAR         1061
+#define IDC_EDIT_DAY_RULE      1088
+#define IDC_EDIT_HINT          1089
 
 // Alarm list
 #define IDC_LIST_ALARMS        1006
@@ -87,6 +90,7 @@
 #define IDC_CAL_SELECTED_LUNAR 1047
 #define IDC_CAL_TODAY          1048
 #define IDC_CAL_YEAR_NAME      1049
+#define IDC_CAL_SCHEDULE_NOTE  1050
 
 // Options (ids added by the options dialog's author)
 #define IDC_OPT_AUTOSTART      1003
@@ -140,3 +144,8 @@
 
 // Countdown: put the power action off
 #define IDC_COUNTDOWN_POSTPONE 1087
+
+// The calendar's day menu: the user's own mark of a day in holidays.txt
+#define ID_CAL_MARK_OFF        32860
+#define ID_CAL_MARK_WORK       32861
+#define ID_CAL_MARK_OFFICIAL   32862

@@ -86,6 +86,13 @@ void centreOnScreen(HWND hwnd) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+RECT childRect(HWND child) {
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 int screenDpi() {
     static const int dpi = [] {
         HDC screen = GetDC(nullptr);

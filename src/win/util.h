@@ -34,6 +34,8 @@ bool chooseStoredFile(HWND owner, const std::string& filter, DWORD flags, std::s
 
 // Centres a window on the whole screen, size unchanged.
 void centreOnScreen(HWND hwnd);
+// A child window's rectangle in its parent's client coordinates.
+RECT childRect(HWND child);
 
 // The screen's DPI, read once: the program is system-DPI aware, so it stays
 // the same for the whole run.

@@ -63,6 +63,11 @@ bool gbkFromWide(const wchar_t* text, size_t length, std::string& gbk) {
     return !lost;
 }
 
+std::string gbkFromUtf8(const std::string& utf8) {
+    bool lost = false;
+    return gbkFromWideLossy(toWide(CP_UTF8, 0, utf8.data(), utf8.size()), lost);
+}
+
 std::wstring widePath(const std::string& path) {
     // Bytes that are no UTF-8 name no file: nothing rather than a guess.
     return toWide(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), path.size());

@@ -22,6 +22,10 @@ inline bool gbkFromWide(const std::wstring& text, std::string& gbk) {
 // Lossy: what GBK lacks becomes "?"; lost tells whether anything did.
 std::string gbkFromWideLossy(const std::wstring& text, bool& lost);
 
+// Text from a UTF-8 file (the official schedule's names) as GBK; what GBK
+// lacks becomes "?".
+std::string gbkFromUtf8(const std::string& utf8);
+
 // Paths handed to the core's file functions are UTF-8, so that the program's
 // own folder may have any name; they are never stored.
 std::wstring widePath(const std::string& path);

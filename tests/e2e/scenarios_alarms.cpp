@@ -448,6 +448,27 @@ E2E_SCENARIO(memo_edit_reaches_note_file) {
     exitProgram(run);
 }
 
+namespace {
+
+// Starts the program of `folder` at `start`, a few seconds before 9:00, and
+// returns what the memo shows once the tick at 9:00:00 has acted ("" when
+// no memo came), then ends the program. The memo starts empty every time.
+std::string memoAtNine(const std::string& folder, const char* start) {
+    E2E_CHECK(writeBytes(folder + "\\note.txt", ""));
+    Session run;
+    run.folder = folder;
+    launch(run, start);
+    E2E_CHECK_MSG(waitFor([&] { return itemText(run.clock, 1000).rfind(" 9:00:0", 0) == 0; }, 8000, "9:00 on the face"),
+                  "the clock shows " + itemText(run.clock, 1000));
+    sleepMs(2000);  // time for the tick at 9:00:00 to act
+    HWND memo = dialogWithItem(run.pid(), 1001);
+    const std::string shown = memo ? itemText(memo, 1001) : "";
+    exitProgram(run);
+    return shown;
+}
+
+}  // namespace
+
 // A lunar 八月十五 alarm at 9:00 writes its text on the day the calendar
 // names so, 2027-09-15, and not on the day before.
 E2E_SEAMS_SCENARIO(lunar_alarm_rings_on_its_lunar_day) {
@@ -462,22 +483,52 @@ E2E_SEAMS_SCENARIO(lunar_alarm_rings_on_its_lunar_day) {
     Session first;
     prepare(first, "lunar_alarm", defaultSettings(), {moon});
     for (const char* start : {"2027-09-14 08:59:57", "2027-09-15 08:59:57"}) {
-        Session run;
-        run.folder = first.folder;
-        launch(run, start);
-        E2E_CHECK_MSG(waitFor([&] { return itemText(run.clock, 1000).rfind(" 9:00:0", 0) == 0; }, 8000),
-                      "the clock shows " + itemText(run.clock, 1000));
-        sleepMs(2000);  // time for the tick at 9:00:00 to act
         const bool due = start[9] == '5';
-        HWND memo = dialogWithItem(run.pid(), 1001);
-        E2E_CHECK_MSG((memo != nullptr) == due, std::string("memo shown: ") + (memo ? "yes" : "no") + " at " + start);
-        if (memo)
-            expectText(memo, 1001, "中秋赏月");
-        exitProgram(run);
+        const std::string shown = memoAtNine(first.folder, start);
+        E2E_CHECK_MSG(shown == (due ? "中秋赏月" : ""), "the memo reads '" + shown + "' at " + start);
         std::string note;
-        readBytes(run.folder + "\\note.txt", note);
-        E2E_CHECK_MSG(note == (due ? "中秋赏月" : ""), "note.txt holds '" + note + "' after " + start);
+        readBytes(first.folder + "\\note.txt", note);
+        E2E_CHECK_MSG(note == shown, "note.txt holds '" + note + "' after " + start);
     }
+}
+
+// China's work calendar at 9:00: a 法定工作日 alarm rings on the make-up
+// Sunday before 国庆节 and keeps still on its Monday off, where a plain
+// Monday-to-Friday alarm does the opposite. 2027 is not built in: its first
+// day is a Friday like any until holidays\2027.json says otherwise; and a
+// line of holidays.txt makes a Saturday a workday.
+E2E_SEAMS_SCENARIO(work_calendar_rules_follow_the_official_days) {
+    AlarmRecord workdays = hourly("上班");
+    workdays.hourMask = hourBit(9);
+    workdays.dayRule = kDayRuleWorkdays;
+    AlarmRecord weekdays = hourly("周一到周五");
+    weekdays.hourMask = hourBit(9);
+    weekdays.weekdayMask = 0x3E;
+    Session first;
+    prepare(first, "work_calendar", defaultSettings(), {workdays, weekdays});
+    const std::string folder = first.folder;
+    const std::string both = "上班\r\n周一到周五";
+    const struct {
+        const char* start;
+        std::string memo;
+    } days[] = {
+        {"2026-09-20 08:59:57", "上班"},        // Sunday, 班
+        {"2026-10-05 08:59:57", "周一到周五"},  // Monday, 休
+        {"2027-01-01 08:59:57", both},          // Friday, not covered
+    };
+    for (const auto& d : days) {
+        const std::string shown = memoAtNine(folder, d.start);
+        E2E_CHECK_MSG(shown == d.memo, "the memo reads '" + shown + "' at " + d.start);
+    }
+    E2E_CHECK(makeFolder(folder + "\\holidays"));
+    E2E_CHECK(writeBytes(folder + "\\holidays\\2027.json",
+                         u8R"({"year": 2027, "papers": [], "days": [{"name": "元旦", "date": "2027-01-01", "isOffDay": true}]})"));
+    std::string shown = memoAtNine(folder, "2027-01-01 08:59:57");
+    E2E_CHECK_MSG(shown == "周一到周五", "with 2027.json the memo reads '" + shown + "'");
+    E2E_CHECK(memoAtNine(folder, "2026-12-12 08:59:57").empty());
+    E2E_CHECK(writeBytes(folder + "\\holidays.txt", "# 公司的安排\r\n2026-12-12 班 年终加班\r\n"));
+    shown = memoAtNine(folder, "2026-12-12 08:59:57");
+    E2E_CHECK_MSG(shown == "上班", "with holidays.txt the memo reads '" + shown + "' on Saturday 2026-12-12");
 }
 
 namespace {
@@ -603,6 +654,52 @@ E2E_SEAMS_SCENARIO(wake_timer_follows_the_table) {
                   "a click did not let the computer sleep: " + joined(wakeLog(real.folder)));
     std::printf("         on the real clock: %s\n", joined(wakeLog(real.folder)).c_str());
     exitProgram(real);
+}
+
+// A right click on a day of the calendar marks it in holidays.txt, and the
+// next ring of a 法定工作日 alarm follows at once: on Friday 2026-12-11 it is
+// Monday's, with Saturday marked 班 it is Saturday's, and back again.
+E2E_SEAMS_SCENARIO(calendar_day_marks_move_the_next_ring) {
+    AlarmRecord workdays = hourly("");
+    workdays.hourMask = hourBit(9);
+    workdays.dayRule = kDayRuleWorkdays;
+    std::strcpy(workdays.soundPath, "tone.wav");
+    Session run;
+    prepare(run, "calendar_day_marks", defaultSettings(), {workdays});
+    E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(2)));
+    launch(run, "2026-12-11 10:00:00");
+    std::vector<std::string> expected = {"wake 2026-12-14 08:59:00"};
+    expectWakeLines(run, expected, "after start-up");
+
+    PostMessageA(run.clock, WM_COMMAND, 32774, 0);
+    HWND calendar = waitDialog(run.pid(), 1045);
+    E2E_CHECK_MSG(calendar, "the calendar did not open");
+    // December 2026 begins on a Tuesday: Saturday the 12th is row 1, column 6.
+    const POINT saturday = dayCell(calendar, 1, 6);
+    const std::string holidays = run.folder + "\\holidays.txt";
+    const struct {
+        int downs;
+        const char* file;
+        const char* line;
+        const char* wake;
+    } steps[] = {
+        {2, "2026-12-12 班\r\n", "2026年12月12日 星期六  班", "wake 2026-12-12 08:59:00"},  // 设为上班日
+        {3, "", "2026年12月12日 星期六", "wake 2026-12-14 08:59:00"},                        // 按法定安排
+    };
+    for (const auto& step : steps) {
+        mouseClick(saturday.x, saturday.y, true);
+        HWND menu = waitMenu();
+        E2E_CHECK_MSG(menu, "no menu on a day");
+        chooseMenuItem(menu, step.downs);
+        std::string written;
+        E2E_CHECK_MSG(waitFor([&] { return readBytes(holidays, written) && written == step.file; }, 3000, "holidays.txt"),
+                      "holidays.txt holds '" + written + "'");
+        expectText(calendar, 1044, step.line);
+        expected.push_back(step.wake);
+        expectWakeLines(run, expected, step.line);
+    }
+    std::printf("         wake lines: %s\n", joined(expected).c_str());
+    exitProgram(run);
 }
 
 // The clock goes back over an alarm that has rung: 14 s (08:00:04 back to

@@ -68,14 +68,14 @@ E2E_SCENARIO(calendar_shows_and_browses) {
     Run run;
     open(run, "calendar_browse", "2020-01-31 09:00:00");
     HWND cal = run.calendar;
-    CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
+    CHECK_LINES(cal, "2020年1月31日 星期五  春节 休 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
     E2E_CHECK(selection(cal, kYearBox) == 2020 - 1901 && selection(cal, kMonthBox) == 0);
     E2E_CHECK(SendMessageA(GetDlgItem(cal, kYearBox), CB_GETCOUNT, 0, 0) == 200);
     E2E_CHECK(std::abs(centreOf(cal).x - screenWidth() / 2) <= 1);
     // Anyone may ask for the lines again with the private message.
     setText(cal, 1044, "stale");
     PostMessageA(cal, 0x7F4, 0, 0);
-    CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
+    CHECK_LINES(cal, "2020年1月31日 星期五  春节 休 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
 
     // No 31 February: the selection becomes the month's last day.
     pick(cal, kMonthBox, 1);
@@ -88,13 +88,13 @@ E2E_SCENARIO(calendar_shows_and_browses) {
     // February 2009 begins in the first column and ends in the fourth row:
     // the cells after it, and those before 1 January 2009 (a Thursday), select nothing.
     clickCell(cal, 0, 0);
-    CHECK_LINES(cal, "2009年2月1日 星期日 | 正月初七 (戊子年 乙丑月 丁丑日)    | 己丑(牛)年");
+    CHECK_LINES(cal, "2009年2月1日 星期日  春节 班 | 正月初七 (戊子年 乙丑月 丁丑日)    | 己丑(牛)年");
     clickCell(cal, 4, 0);
     pick(cal, kMonthBox, 0);
     clickCell(cal, 0, 3);
-    CHECK_LINES(cal, "2009年1月1日 星期四 | 腊月初六 (戊子年 甲子月 丙午日)    | 己丑(牛)年");
+    CHECK_LINES(cal, "2009年1月1日 星期四  元旦 休 | 腊月初六 (戊子年 甲子月 丙午日)    | 己丑(牛)年");
     clickCell(cal, 4, 1);
-    CHECK_LINES(cal, "2009年1月26日 星期一 | 正月初一 (戊子年 乙丑月 辛未日)   新年 | 己丑(牛)年");
+    CHECK_LINES(cal, "2009年1月26日 星期一  春节 休 | 正月初一 (戊子年 乙丑月 辛未日)   新年 | 己丑(牛)年");
     screenshot("calendar", cal);
     sleepMs(1500);  // the picture is taken in the background
 
@@ -106,10 +106,10 @@ E2E_SCENARIO(calendar_shows_and_browses) {
     E2E_CHECK(run.calendar == cal && selection(cal, kYearBox) == 2009 - 1901);
     // OK does nothing; Enter presses the default button 转到今天.
     PostMessageA(cal, WM_COMMAND, IDOK, 0);
-    CHECK_LINES(cal, "2009年1月26日 星期一 | 正月初一 (戊子年 乙丑月 辛未日)   新年 | 己丑(牛)年");
+    CHECK_LINES(cal, "2009年1月26日 星期一  春节 休 | 正月初一 (戊子年 乙丑月 辛未日)   新年 | 己丑(牛)年");
     E2E_CHECK(IsWindowVisible(cal));
     PostMessageA(cal, WM_KEYDOWN, VK_RETURN, 0);
-    CHECK_LINES(cal, "2020年1月31日 星期五 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
+    CHECK_LINES(cal, "2020年1月31日 星期五  春节 休 | 正月初七 (己亥年 丁丑月 癸酉日)    | 庚子(鼠)年");
     E2E_CHECK(selection(cal, kYearBox) == 2020 - 1901 && selection(cal, kMonthBox) == 0);
 
     // The box reaches 2100; its last day opens 腊月, and January 2051 follows on from 2050.

@@ -130,7 +130,7 @@ E2E_SCENARIO(dpi_clock_and_calendar_to_scale) {
     // The columns reach across the frame: its last pixels answer for the
     // last column, its first ones for the first.
     mouseClick(frame.right - 4, rowMiddle);
-    E2E_CHECK(waitFor([&] { return selectedDate(cal) == "2009年5月2日 星期六"; }, 2000));
+    E2E_CHECK(waitFor([&] { return selectedDate(cal) == "2009年5月2日 星期六  劳动节 休"; }, 2000));
     sleepMs(300);
     const int right = fillEdge(frame.left, rowMiddle, 1, 0, frame.right - frame.left);
     E2E_CHECK_MSG(right >= frame.right - 1 - 3 && right <= frame.right - 1,
@@ -138,7 +138,7 @@ E2E_SCENARIO(dpi_clock_and_calendar_to_scale) {
                             : "the last column ends at " + std::to_string(right + 1 - frame.left) + " of " +
                                   std::to_string(frame.right - frame.left));
     mouseClick(frame.left + 4, lastRowMiddle);
-    E2E_CHECK(waitFor([&] { return selectedDate(cal) == "2009年5月31日 星期日"; }, 2000));
+    E2E_CHECK(waitFor([&] { return selectedDate(cal) == "2009年5月31日 星期日  端午节 班"; }, 2000));
     sleepMs(300);
     const int left = fillEdge(frame.right - 1, lastRowMiddle, -1, 0, frame.right - frame.left);
     E2E_CHECK_MSG(left >= frame.left && left <= frame.left + 3,
@@ -155,8 +155,26 @@ E2E_SCENARIO(dpi_clock_and_calendar_to_scale) {
     PostMessageA(cal, WM_COMMAND, MAKEWPARAM(IDC_CAL_MONTH, CBN_SELCHANGE), reinterpret_cast<LPARAM>(month));
     const POINT newYear = dayCell(cal, 4, 1);
     mouseClick(newYear.x, newYear.y);
-    E2E_CHECK(waitFor([&] { return selectedDate(cal) == "2009年1月26日 星期一"; }, 2000));
+    E2E_CHECK(waitFor([&] { return selectedDate(cal) == "2009年1月26日 星期一  春节 休"; }, 2000));
     scaledShot("calendar", cal);
+
+    // A holiday month: each day off and make-up workday carries its mark, and
+    // the date line names it, whole, even with a combined block's long name. Then a year no schedule covers says so.
+    SendMessageA(GetDlgItem(cal, IDC_CAL_YEAR), CB_SETCURSEL, 2025 - 1901, 0);
+    PostMessageA(cal, WM_COMMAND, MAKEWPARAM(IDC_CAL_YEAR, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(cal, IDC_CAL_YEAR)));
+    SendMessageA(month, CB_SETCURSEL, 9, 0);
+    PostMessageA(cal, WM_COMMAND, MAKEWPARAM(IDC_CAL_MONTH, CBN_SELCHANGE), reinterpret_cast<LPARAM>(month));
+    const POINT nationalDay = dayCell(cal, 0, 3);
+    mouseClick(nationalDay.x, nationalDay.y);
+    E2E_CHECK_MSG(waitFor([&] { return selectedDate(cal) == "2025年10月1日 星期三  国庆节、中秋节 休"; }, 2000),
+                  "the date line reads '" + selectedDate(cal) + "'");
+    E2E_CHECK(itemText(cal, IDC_CAL_SCHEDULE_NOTE).empty());
+    expectWhole(cal, IDD_CALENDAR);
+    screenshot("calendar-holidays", cal);
+    SendMessageA(GetDlgItem(cal, IDC_CAL_YEAR), CB_SETCURSEL, 2031 - 1901, 0);
+    PostMessageA(cal, WM_COMMAND, MAKEWPARAM(IDC_CAL_YEAR, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(cal, IDC_CAL_YEAR)));
+    expectText(cal, IDC_CAL_SCHEDULE_NOTE, "2031年的放假安排未录入");
+    expectWhole(cal, IDD_CALENDAR);
 }
 
 E2E_SCENARIO(dpi_dialog_texts_fit) {
@@ -213,6 +231,18 @@ E2E_SCENARIO(dpi_dialog_texts_fit) {
                   }, 2000),
                   "the next-ring line reads '" + itemText(editor, IDC_EDIT_NEXT_RING) + "'");
     expectWhole(editor, IDD_ALARMEDIT);
+    // A work-calendar rule takes the weekdays out of use; in a year without a
+    // schedule (2031) the line says it counts plain weekdays, and still fits.
+    HWND rule = GetDlgItem(editor, IDC_EDIT_DAY_RULE);
+    SendMessageA(rule, CB_SETCURSEL, 1, 0);
+    PostMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_EDIT_DAY_RULE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(rule));
+    selectEntries(editor, IDC_EDIT_YEARS, {2031 - kFirstAlarmYear});
+    E2E_CHECK_MSG(waitFor([&] { return itemText(editor, IDC_EDIT_NEXT_RING).find("（2031年的放假安排未录入，暂按平常的星期计算）") !=
+                                       std::string::npos; }, 2000),
+                  "the next-ring line reads '" + itemText(editor, IDC_EDIT_NEXT_RING) + "'");
+    E2E_CHECK(!IsWindowEnabled(GetDlgItem(editor, IDC_EDIT_WEEKDAYS)) && !IsWindowEnabled(GetDlgItem(editor, IDC_EDIT_EVERY_WEEKDAY)));
+    expectWhole(editor, IDD_ALARMEDIT);
+    screenshot("alarm-editor-workdays", editor);
     close(editor);
     close(list);
 

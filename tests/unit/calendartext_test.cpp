@@ -133,3 +133,16 @@ TEST(CalendarInfo, LinesOfATermDayAndOfAFestival) {
 }
 
 }  // namespace
+
+TEST(CalendarInfo, WorkCalendarMarksAndUncoveredYears) {
+    WorkCalendar c;
+    c.setUserDays({{dayNumber(2026, 12, 12), DayMark::Work, ""}});
+    EXPECT_EQ(workdayInfo(c, 2026, 10, 1), "  国庆节 休");
+    EXPECT_EQ(workdayInfo(c, 2026, 9, 20), "  国庆节 班");
+    EXPECT_EQ(workdayInfo(c, 2026, 12, 12), "  班");
+    EXPECT_EQ(workdayInfo(c, 2026, 12, 9), "");
+    EXPECT_STREQ(dayMarkText(DayMark::Off), "休");
+    EXPECT_STREQ(dayMarkText(DayMark::None), "");
+    EXPECT_EQ(scheduleNote(c, 2026), "");
+    EXPECT_EQ(scheduleNote(c, 2031), "2031年的放假安排未录入");
+}

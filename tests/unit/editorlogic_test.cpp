@@ -140,8 +140,8 @@ TEST(EditorOk, EncodesEveryFieldReplacesZerosAndNeedsAnAction) {
     EXPECT_EQ(r.minute, 59);
     EXPECT_EQ(flags(r), 510);
     // Empty texts: a terminator each, the old bytes behind it, the calendar
-    // kind (set by the editor's box itself) and the padding stay.
-    EXPECT_EQ(std::string(r.text, 2) + r.programPath[1] + r.soundPath[1] + char(r.calendarKind) + char(r.pad838[0]),
+    // kind and the day rule (each set by its own control) stay.
+    EXPECT_EQ(std::string(r.text, 2) + r.programPath[1] + r.soundPath[1] + char(r.calendarKind) + char(r.dayRule),
               std::string("\0xxxxx", 6));
 }
 
@@ -169,6 +169,42 @@ TEST(EditorNextRing, PreviewTextsAndTheQuestionBeforeSaving) {
     r.disabled = 1;
     EXPECT_EQ(nextRingPreview(r, now), "此闹铃已禁用。");
     EXPECT_FALSE(asksBeforeSaving(r, now));
+}
+
+// The two 大小周 items name this week's Saturday, so the value each stores
+// depends on the week; the rule then takes the weekday mask's place, and a
+// year without a schedule is named on the next-ring line.
+TEST(EditorDayRule, ItemsNameThisWeeksSaturdayAndTheLineAnUncoveredYear) {
+    const WorkCalendar plain;
+    const LocalTime wednesday = at(2026, 12, 9, 10, 0), nextWeek = at(2026, 12, 16, 10, 0);
+    for (const LocalTime& now : {wednesday, nextWeek}) {
+        const int saturday = dayNumber(now.year, now.month, now.day + 3);
+        EXPECT_TRUE(dayRuleAllows(dayRuleOfItem(4, now), saturday, 6, plain)) << show(now);
+        EXPECT_FALSE(dayRuleAllows(dayRuleOfItem(5, now), saturday, 6, plain)) << show(now);
+        for (int item = 0; item < kDayRuleCount; ++item)
+            EXPECT_EQ(dayRuleItem(dayRuleOfItem(item, now), now), item) << show(now);
+    }
+    EXPECT_NE(dayRuleOfItem(4, wednesday), dayRuleOfItem(4, nextWeek));
+    EXPECT_EQ(dayRuleItem(9, wednesday), 0);
+
+    AlarmRecord r = emptyAlarm();
+    r.weekdayMask = 0x3E;
+    setDayRule(r, 9);
+    EXPECT_EQ(r.dayRule, kDayRuleNone);
+    EXPECT_EQ(r.weekdayMask, 0x3E);
+    setDayRule(r, kDayRuleSixDays);
+    EXPECT_EQ(r.dayRule, kDayRuleSixDays);
+    EXPECT_EQ(r.weekdayMask, 0);
+
+    r.hourMask = hourBit(8);
+    r.yearMask = yearBit(2031);
+    EXPECT_EQ(nextRingPreview(r, wednesday),
+              "下次响铃：2031年1月1日 星期三 08:00（2031年的放假安排未录入，暂按平常的星期计算）");
+    r.yearMask = 0;
+    EXPECT_EQ(nextRingPreview(r, wednesday), "下次响铃：2026年12月10日 星期四 08:00");
+    r.dayRule = kDayRuleNone;
+    r.yearMask = yearBit(2031);
+    EXPECT_EQ(nextRingPreview(r, wednesday), "下次响铃：2031年1月1日 星期三 08:00");
 }
 
 TEST(EditorLunar, MasksOfTheClickedDayRingOnItEveryLunarYear) {

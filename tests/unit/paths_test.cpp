@@ -34,6 +34,8 @@ TEST(Paths, FilesLiveBesideTheProgram) {
     EXPECT_EQ(p.dataFilePath, "D:\\工具\\时钟\\db.dat");
     EXPECT_EQ(p.memoFilePath, "D:\\工具\\时钟\\note.txt");
     EXPECT_EQ(p.timeSyncPath, "D:\\工具\\时钟\\Tavrel.exe");
+    EXPECT_EQ(p.holidaysFolder, "D:\\工具\\时钟\\holidays\\");
+    EXPECT_EQ(p.holidaysFilePath, "D:\\工具\\时钟\\holidays.txt");
     EXPECT_STREQ(p.defaultSoundPath, "D:\\工具\\时钟\\notify.mp3");
 }
 

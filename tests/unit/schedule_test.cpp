@@ -478,11 +478,38 @@ TEST(ScheduleNextRing, StrayBitsAndBadMinutesNeverRing) {
     }
 }
 
+// A day rule now and then: each of the five, and values no rule has.
+void addDayRule(Rng& r, AlarmRecord& a) {
+    if (r.below(3) == 0) a.dayRule = static_cast<uint8_t>(1 + r.below(7));
+}
+
+// A work calendar beside the built-in one for the length of a test: days
+// off and workdays from "files" in 2027 and 2031 (2028..2030 stay
+// uncovered) and the user's own, some over the built-in ones.
+class ExtraWorkCalendar {
+public:
+    ExtraWorkCalendar() {
+        WorkCalendar c;
+        std::vector<MarkedDay> files, user;
+        for (int d = 1; d <= 7; ++d) files.push_back({dayNumber(2027, 10, d), DayMark::Off, "国庆节"});
+        files.push_back({dayNumber(2027, 9, 26), DayMark::Work, "国庆节"});
+        files.push_back({dayNumber(2031, 1, 1), DayMark::Off, "元旦"});
+        user.push_back({dayNumber(2026, 10, 3), DayMark::Work, ""});
+        user.push_back({dayNumber(2027, 3, 13), DayMark::Work, ""});
+        user.push_back({dayNumber(2029, 6, 4), DayMark::Off, ""});
+        c.setFileDays(files);
+        c.setUserDays(user);
+        installWorkCalendar(c);
+    }
+    ~ExtraWorkCalendar() { installWorkCalendar(WorkCalendar()); }
+};
+
 TEST(ScheduleNextRing, RandomRecordsAgreeWithTheWalk) {
     Rng r{2026};
     int rings = 0;
     for (int round = 0; round < 1000; ++round) {
         AlarmRecord a = randomAlarm(r, kCalendarGregorian);
+        addDayRule(r, a);
         const LocalTime after = r.below(2) ? r.moment(2004, 38) : r.moment(1990, 100);
         LocalTime until = at(after.year + 12, 1, 1);
         const bool final = addYearsAround(r, a, after, until);
@@ -493,6 +520,35 @@ TEST(ScheduleNextRing, RandomRecordsAgreeWithTheWalk) {
     // The comparisons above cover rings and "never" alike.
     EXPECT_GT(rings, 800);
     EXPECT_LT(rings, 950);
+}
+
+// Day rules day by day where the schedule marks days, as a weekly pattern
+// after its last mark: the walk decides, whatever the masks and the year.
+TEST(ScheduleNextRing, DayRulesAgreeWithTheWalkUnderAnySchedule) {
+    const ExtraWorkCalendar extra;
+    Rng r{8038};
+    int rings = 0;
+    for (int round = 0; round < 600; ++round) {
+        AlarmRecord a = randomAlarm(r, r.below(4) ? kCalendarGregorian : kCalendarLunar);
+        a.dayRule = static_cast<uint8_t>(1 + r.below(5));
+        if (r.below(2)) a.weekdayMask = 0;  // as the editor stores a rule
+        const LocalTime after = r.moment(r.below(2) ? 2025 : 2008, r.below(2) ? 4 : 30);
+        LocalTime until = at(after.year + 6, 1, 1);
+        const bool final = addYearsAround(r, a, after, until);
+        ASSERT_TRUE(agrees(a, after, until, final)) << round << " rule " << int(a.dayRule);
+        LocalTime next{};
+        rings += nextRing(a, after, next);
+    }
+    EXPECT_GT(rings, 350);
+    // A Sunday-only 法定工作日 alarm rings only on a Sunday marked 班: never
+    // once the marks end (the built-in ones and these in 2031).
+    AlarmRecord sundays = alarmAt(0);
+    sundays.weekdayMask = weekdayBit(0);
+    sundays.dayRule = kDayRuleWorkdays;
+    LocalTime next{};
+    EXPECT_FALSE(nextRing(sundays, at(2031, 1, 2), next));
+    ASSERT_TRUE(nextRing(sundays, at(2026, 9, 1), next));
+    EXPECT_EQ(show(next), show(at(2026, 9, 20, 0, 0)));
 }
 
 TEST(ScheduleNextRing, LunarRecordsAgreeWithTheWalk) {
@@ -524,6 +580,7 @@ TEST(ScheduleNextRing, LunarRecordsAgreeWithTheWalk) {
     int rings = 0;
     for (int round = 0; round < 1000; ++round) {
         AlarmRecord a = randomAlarm(r, kCalendarLunar);
+        addDayRule(r, a);
         const LocalTime after = r.moment(r.below(3) ? 2008 : 2092, r.below(3) ? 32 : 10);
         LocalTime until = at(2101, 1, 1);
         addYearsAround(r, a, after, until);
@@ -701,6 +758,7 @@ TEST(ScheduleNextWake, RandomTablesAgreeWithTheTicksRuleMinuteByMinute) {
         std::vector<AlarmRecord> alarms;
         for (int i = 0, n = 1 + r.below(6); i < n; ++i) {
             AlarmRecord a = randomAlarm(r, r.below(5) ? kCalendarGregorian : kCalendarLunar);
+            addDayRule(r, a);
             if (r.below(4) == 0) a.yearMask = yearBit(2026 + r.below(3));
             if (r.below(3)) a.dayMask = 0;  // rings within the walk more often
             if (r.below(20) == 0) a.minute = static_cast<int8_t>(60 + r.below(10));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "alarmui/editorlogic.h"
 #include "testtime.h"
 
 namespace {
@@ -50,6 +51,22 @@ TEST(SummaryTime, RepetitionWordHoursAndMinute) {
     EXPECT_EQ(timeSummary(alarmAt(0xFF000000u | hourBit(0) | hourBit(23), 0)), "每日 0时 23时 0分 ");
     EXPECT_EQ(timeSummary(alarmAt(uint32_t{1} << 24, 0)), "每日 0分 ");
     EXPECT_EQ(timeSummary(alarmAt(0, -128)), "每日 每时 -128分 ");
+
+    // A day rule in place of the repetition word, or after the date's; 大小周
+    // as the editor names it in now's week.
+    AlarmRecord ruled = alarmAt(hourBit(8), 25);
+    ruled.dayRule = kDayRuleWorkdays;
+    EXPECT_EQ(timeSummary(ruled), "法定工作日 8时 25分 ");
+    ruled.monthMask = monthBit(3);
+    ruled.dayRule = kDayRuleSixDays;
+    EXPECT_EQ(timeSummary(ruled), "年月日重复 单休 8时 25分 ");
+    ruled.monthMask = 0;
+    ruled.dayRule = kDayRuleOddSaturdays;
+    const LocalTime now = at(2026, 12, 9);
+    EXPECT_EQ(timeSummary(ruled), "大小周 8时 25分 ");
+    EXPECT_EQ(timeSummary(ruled, &now), std::string(kDayRuleItems[dayRuleItem(ruled.dayRule, now)]) + " 8时 25分 ");
+    ruled.dayRule = 77;
+    EXPECT_EQ(timeSummary(ruled), "每日 8时 25分 ");
 }
 
 TEST(SummaryCells, NineCellsOfARow) {
