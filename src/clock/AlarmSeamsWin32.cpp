@@ -94,3 +94,8 @@ CountdownAnswer Win32AlarmSeams::confirmPowerAction(int code) {
 void Win32AlarmSeams::runPowerAction(int code) { ::runPowerAction(code); }
 
 void Win32AlarmSeams::postponePowerAlarm(const AlarmRecord& alarm) { clock_.postponePowerAlarm(alarm); }
+
+void Win32AlarmSeams::stopSound() {
+    if (clock_.mciWindow)
+        MCIWndStop(clock_.mciWindow);
+}

@@ -112,6 +112,7 @@
 #define IDC_OPT_DST            1062
 #define IDC_OPT_DST_STATUS     1063
 #define IDC_OPT_WAKE           1064
+#define IDC_OPT_RING_MINUTES   1065
 
 // Clock window commands
 #define ID_OPTIONS             32771
