@@ -18,6 +18,7 @@
 #define IDD_ABOUT              133
 #define IDD_CALENDAR           134
 #define IDD_COUNTDOWN          180
+#define IDD_RING               181
 
 // Menus
 #define IDM_CLOCK_MENU         132
@@ -141,3 +142,10 @@
 
 // Countdown: put the power action off
 #define IDC_COUNTDOWN_POSTPONE 1087
+
+// The ring window, shown while an alarm's sound plays
+#define IDC_RING_SNOOZE_5      1090
+#define IDC_RING_SNOOZE_10     1091
+#define IDC_RING_CLOSE         1092
+#define IDC_RING_TIME          1093
+#define IDC_RING_TEXT          1094
