@@ -19,6 +19,7 @@ public:
     CountdownAnswer confirmPowerAction(int) override { return CountdownAnswer::Cancel; }
     void runPowerAction(int) override {}
     void postponePowerAlarm(const AlarmRecord&) override {}
+    void stopSound() override {}
 };
 
 // Second Sunday of March to first Sunday of November: the zone offset has

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "model/gbkpath.h"
+
 namespace {
 
 // A record's text as a terminated string: imported records may fill a field
@@ -83,6 +85,7 @@ private:
 struct PlannedAlarm {
     AlarmRecord alarm;
     int soundStarts;
+    int ringOffset;  // minutes from now to the latest alarm minute a start belongs to
     bool due;
 };
 
@@ -96,6 +99,7 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
     struct Pick {
         int index;
         int soundStarts;
+        int ringOffset;
         bool due;
     };
     Pick picks[kMaxAlarms];
@@ -110,27 +114,45 @@ std::vector<PlannedAlarm> planSecond(const AlarmTable& table, const LocalTime& n
         // on the alarm's minute need their calendar fields.
         int probeMinute = mod60(now.minute + alarm.leadMinutes);
         const int step = mod60(alarm.intervalMinutes);
-        int starts = 0;
+        int starts = 0, ringOffset = 0;
         for (int j = 0; j < alarm.repeatCount; ++j) {
             if (probeMinute == alarm.minute) {
                 const int offset = alarm.leadMinutes - j * alarm.intervalMinutes;
-                if (view.isDue(alarm, offset)) ++starts;
+                if (view.isDue(alarm, offset)) {
+                    // Starts of two rings may meet: the later ring is the one heard.
+                    ringOffset = starts == 0 ? offset : std::max(ringOffset, offset);
+                    ++starts;
+                }
             }
             probeMinute -= step;
             if (probeMinute < 0) probeMinute += 60;
         }
         const bool due = view.isDue(alarm, 0);
-        if (starts > 0 || due) picks[picked++] = Pick{i, starts, due};
+        if (starts > 0 || due) picks[picked++] = Pick{i, starts, ringOffset, due};
     }
     // The copies are what the pass runs from, whatever happens to the table later.
     std::vector<PlannedAlarm> plan;
     plan.reserve(static_cast<size_t>(picked));
     for (int k = 0; k < picked; ++k)
-        plan.push_back(PlannedAlarm{table.alarms[picks[k].index], picks[k].soundStarts, picks[k].due});
+        plan.push_back(PlannedAlarm{table.alarms[picks[k].index], picks[k].soundStarts, picks[k].ringOffset,
+                                    picks[k].due});
     return plan;
 }
 
 }  // namespace
+
+int ringLimitMinutes(const ClockSettings& settings) {
+    if (settings.ringMinutes == kRingMinutesNever) return 0;
+    return settings.ringMinutes == 0 ? kRingMinutesDefault : settings.ringMinutes;
+}
+
+std::string ringLabel(const AlarmRecord& alarm) {
+    const FieldText<sizeof alarm.text> text(alarm.text);
+    if (!text.empty()) return text.c_str();
+    const FieldText<sizeof alarm.soundPath> path(alarm.soundPath);
+    const std::string sound = path.c_str();
+    return sound.substr(fileNameOffset(sound));
+}
 
 bool startSound(const AlarmRecord& alarm, AlarmSeams& seams, const char* defaultSoundPath) {
     const FieldText<sizeof alarm.soundPath> path(alarm.soundPath);
@@ -264,24 +286,43 @@ void ClockTick::reportMissed(int64_t lastSeen, const LocalTime& now) {
 // and the outer pass finishes its own alarms after the dialog.
 void ClockTick::processSecond(const LocalTime& now, const TimeZoneRecord& zone) {
     zoneOffset_ = zoneOffsetSeconds(zone, now);
-    if (!settings_.alarmService) return;
     // Probes are whole minutes away from now, so nothing is due off second 0.
-    if (now.second != 0) return;
+    if (settings_.alarmService && now.second == 0) processMinute(now);
+    // After this second's starts, which give a ringing alarm its time afresh.
+    stopUnansweredSound(now);
+}
 
+void ClockTick::processMinute(const LocalTime& now) {
     const bool automatic = defaultSoundExists_ &&
                            automaticAlarmDue(now, zoneOffset_, settings_.dstAdjust);
 
     const std::vector<PlannedAlarm> plan = planSecond(table_, now);
     if (automatic) {
         startDefaultSound(defaultSound_.c_str(), seams_);
-        ringing_ = false;  // the chime offers no snooze
+        ringing_ = false;  // the chime offers no snooze and shows no ring window
     }
     for (const PlannedAlarm& step : plan) {
         for (int k = 0; k < step.soundStarts; ++k) {
             if (!startSound(step.alarm, seams_, defaultSound_.c_str())) continue;
             ringing_ = true;
             ringingAlarm_ = step.alarm;
+            ringMinute_ = addSeconds(now, int64_t{step.ringOffset} * 60);
+            ringStart_ = wallSeconds(now);
         }
         if (step.due) fireAlarm(step.alarm, seams_);
     }
+}
+
+void ClockTick::stopUnansweredSound(const LocalTime& now) {
+    const int limit = ringLimitMinutes(settings_);
+    if (!ringing_ || limit == 0) return;
+    // A clock set back before the start counts the time from where it now stands.
+    const int64_t second = wallSeconds(now);
+    if (second < ringStart_) ringStart_ = second;
+    if (second < ringStart_ + int64_t{limit} * 60) return;
+    ringing_ = false;
+    seams_.stopSound();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "[未应答 %02d:%02d] ", ringMinute_.hour, ringMinute_.minute);
+    seams_.appendMemoLine((stamp + ringLabel(ringingAlarm_)).c_str());
 }

@@ -27,7 +27,18 @@ public:
     virtual void runPowerAction(int code) = 0;
     // The countdown was put off: the alarm comes again as a temporary one.
     virtual void postponePowerAlarm(const AlarmRecord& alarm) = 0;
+    virtual void stopSound() = 0;                             // an alarm's sound ran its time
 };
+
+// How long an alarm's sound goes on after its latest start, in minutes, as
+// the settings say (ringMinutes 0 is the default, kRingMinutesNever never
+// stops); 0 when it goes on until someone stops it.
+constexpr uint8_t kRingMinutesDefault = 10;
+constexpr uint8_t kRingMinutesNever = 255;
+int ringLimitMinutes(const ClockSettings& settings);
+
+// What rang, in a word: the alarm's text, or its sound file's name when it has none.
+std::string ringLabel(const AlarmRecord& alarm);
 
 // Plays the alarm's sound in a loop; an empty path does nothing at all. A
 // file that does not exist is replaced by the default sound, through
@@ -74,8 +85,13 @@ public:
     void runSecond(const LocalTime& now, const TimeZoneRecord& zone);
 
     // The alarm whose sound was started last, while no other sound has
-    // replaced it and nobody stopped it; null otherwise.
+    // replaced it, nobody stopped it and it has not run its time
+    // (ringLimitMinutes, after which the memo gets "[未应答 HH:MM] " and what
+    // rang); null otherwise.
     const AlarmRecord* ringingAlarm() const { return ringing_ ? &ringingAlarm_ : nullptr; }
+    // The alarm minute that latest start belongs to: a start `lead` minutes
+    // early belongs to the minute it announces.
+    const LocalTime& ringingMinute() const { return ringMinute_; }
     void soundStopped() { ringing_ = false; }
 
     // The offset to UTC+8 wall-clock time of the last second processed.
@@ -92,6 +108,10 @@ public:
 
 private:
     void processSecond(const LocalTime& now, const TimeZoneRecord& zone);
+    // Second 0 with the alarm service on: the automatic alarm, then the table.
+    void processMinute(const LocalTime& now);
+    // Once the ringing alarm's sound has run its time: stopped, and said in the memo.
+    void stopUnansweredSound(const LocalTime& now);
     // Appends "[错过 HH:MM] text" for every enabled alarm with a text whose
     // latest due moment t has lastSeen < t < now and lies within a day of now.
     void reportMissed(int64_t lastSeen, const LocalTime& now);
@@ -111,4 +131,6 @@ private:
     int32_t zoneOffset_ = 0;
     bool ringing_ = false;
     AlarmRecord ringingAlarm_{};
+    LocalTime ringMinute_{};
+    int64_t ringStart_ = 0;    // wall-clock second of its latest start
 };

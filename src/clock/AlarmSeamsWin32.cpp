@@ -76,13 +76,16 @@ void Win32AlarmSeams::appendMemoLine(const char* text) {
     if (!memo)
         return;
     memo->AppendText(text);
-    ShowWindow(memo->hwnd(), SW_SHOW);
+    // In front, but the keys stay with the window the user is typing in.
+    SetWindowPos(memo->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 CountdownAnswer Win32AlarmSeams::confirmPowerAction(int code) {
     const char* name = actionName(code);
     if (!name || !*name)
         return CountdownAnswer::Cancel;
+    // The sound that came with the alarm goes on beside the countdown, and so does its window.
+    clock_.followRing();
     CCountdownDlg countdown;
     countdown.actionName = name;
     const INT_PTR result = countdown.DoModal(nullptr);
@@ -94,3 +97,9 @@ CountdownAnswer Win32AlarmSeams::confirmPowerAction(int code) {
 void Win32AlarmSeams::runPowerAction(int code) { ::runPowerAction(code); }
 
 void Win32AlarmSeams::postponePowerAlarm(const AlarmRecord& alarm) { clock_.postponePowerAlarm(alarm); }
+
+void Win32AlarmSeams::stopSound() {
+    // The ring window follows once the second is done.
+    if (clock_.mciWindow)
+        MCIWndStop(clock_.mciWindow);
+}

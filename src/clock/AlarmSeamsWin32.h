@@ -19,6 +19,7 @@ public:
     CountdownAnswer confirmPowerAction(int code) override;
     void runPowerAction(int code) override;
     void postponePowerAlarm(const AlarmRecord& alarm) override;
+    void stopSound() override;
 
 private:
     CClockDlg& clock_;

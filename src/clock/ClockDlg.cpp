@@ -16,6 +16,7 @@
 #include "calendarui/CalendarDlg.h"
 #include "calendarui/schedulefiles.h"
 #include "clock/AboutDlg.h"
+#include "clock/RingDlg.h"
 #include "clock/clocktext.h"
 #include "clock/quickalarm.h"
 #include "memo/MemoDlg.h"
@@ -324,8 +325,10 @@ void CClockDlg::OnTimer() {
     }
     if (!IsWindow(hwnd()))
         return;
-    if (newSecond)
+    if (newSecond) {
+        followRing();
         followWake(now);
+    }
     updateHover(newSecond);
     // The options' colour swatches write the settings at once, Cancel or not.
     if (backBrush_ && (settings.backColor != paintedBackColor_ || settings.textColor != paintedTextColor_))
@@ -485,10 +488,28 @@ void CClockDlg::OnSnooze(int id) {
     if (!alarmRinging() || !roomForAlarm())
         return;
     const AlarmRecord snooze = snoozeAlarm(*tick_.ringingAlarm(), lastTick_, snoozeMinutes(id));
-    MCIWndStop(mciWindow);
-    tick_.soundStopped();
-    stopKeepingAwake();
+    stopAlarmSound();
     appendAlarm(snooze, hwnd());
+}
+
+void CClockDlg::stopAlarmSound() {
+    if (mciWindow)
+        MCIWndStop(mciWindow);
+    tick_.soundStopped();
+    // The user is there: the computer may sleep again as it likes.
+    stopKeepingAwake();
+    followRing();
+}
+
+void CClockDlg::followRing() {
+    if (!ringWindow_ && tick_.ringingAlarm()) {
+        auto created = std::make_unique<CRingDlg>(hwnd());
+        if (!created->Create())
+            return;
+        ringWindow_ = std::move(created);
+    }
+    if (ringWindow_)
+        ringWindow_->Follow(tick_.ringingAlarm(), tick_.ringingMinute(), settings);
 }
 
 void CClockDlg::postponePowerAlarm(const AlarmRecord& alarm) {
@@ -502,7 +523,8 @@ void CClockDlg::OnMemo() {
         ShowWindow(memoWindow_->hwnd(), IsWindowVisible(memoWindow_->hwnd()) ? SW_HIDE : SW_SHOW);
         return;
     }
-    memo();
+    if (CMemoDlg* created = memo())
+        ShowWindow(created->hwnd(), SW_SHOW);
 }
 
 void CClockDlg::OnCalendar() {
@@ -629,6 +651,9 @@ bool CClockDlg::OnCommand(int id, int code, HWND control) {
     case ID_MEMO:
         OnMemo();
         return true;
+    case IDC_RING_CLOSE:
+        stopAlarmSound();
+        return true;
     case ID_APP_ABOUT: {
         CAboutDlg about;
         about.DoModal(nullptr);
@@ -696,11 +721,7 @@ INT_PTR CClockDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     }
     case WM_LBUTTONDOWN:
         // A click silences a ringing alarm and starts dragging the borderless clock.
-        if (mciWindow)
-            MCIWndStop(mciWindow);
-        tick_.soundStopped();
-        // The user is there: the computer may sleep again as it likes.
-        stopKeepingAwake();
+        stopAlarmSound();
         PostMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, lp);
         return 0;
     case WM_PAINT:

@@ -17,6 +17,7 @@
 
 class CMemoDlg;
 class CCalendarDlg;
+class CRingDlg;
 
 class CClockDlg : public win::Dialog {
 public:
@@ -44,6 +45,8 @@ public:
     // option off or nothing to come. Called after every change of the table
     // or the settings; does nothing when the answer stays the same.
     void rearmWake();
+    // The ring window shows what rings now, or goes when nothing does.
+    void followRing();
 
 protected:
     BOOL OnInitDialog() override;
@@ -72,6 +75,8 @@ private:
     void appendAlarm(const AlarmRecord& record, HWND owner = nullptr);
     // Whether a sound an alarm started is still to be heard.
     bool alarmRinging() const;
+    // The user answered the alarm: the sound stops, the ring window goes.
+    void stopAlarmSound();
     void OnMemo();
     void OnTimeSync();
     void OnCalendar();
@@ -94,6 +99,7 @@ private:
     ClockTick tick_;
     std::unique_ptr<CMemoDlg> memoWindow_;
     std::unique_ptr<CCalendarDlg> calendarWindow_;
+    std::unique_ptr<CRingDlg> ringWindow_;
     HWND tooltip_ = nullptr;
     HWND face_ = nullptr;  // static 1000
     std::string tooltipText_;  // what the tooltip shows; it changes once a day

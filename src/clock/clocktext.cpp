@@ -4,7 +4,10 @@
 
 #include "calendar/lunar.h"
 
-std::string formatClockText(const ClockSettings& settings, const LocalTime& time) {
+namespace {
+
+// "%2d:%02d:%02d" or, without seconds, "%d:%02d", then the mark.
+std::string dialText(const ClockSettings& settings, const LocalTime& time, bool seconds) {
     int hour = time.hour;
     if (settings.hour12) {
         if (hour > 12)
@@ -17,10 +20,23 @@ std::string formatClockText(const ClockSettings& settings, const LocalTime& time
     const size_t markLength = fieldLength(mark, sizeof settings.amMark);
 
     char digits[16];
-    std::snprintf(digits, sizeof digits, "%2d:%02d:%02d", hour, time.minute, time.second);
+    if (seconds)
+        std::snprintf(digits, sizeof digits, "%2d:%02d:%02d", hour, time.minute, time.second);
+    else
+        std::snprintf(digits, sizeof digits, "%d:%02d", hour, time.minute);
     std::string text(digits);
     text.append(mark, markLength);
     return text;
+}
+
+}  // namespace
+
+std::string formatClockText(const ClockSettings& settings, const LocalTime& time) {
+    return dialText(settings, time, true);
+}
+
+std::string formatClockMinute(const ClockSettings& settings, const LocalTime& time) {
+    return dialText(settings, time, false);
 }
 
 std::string tooltipText(const LocalTime& time) {

@@ -28,7 +28,8 @@ struct ClockSettings {
     char pmMark[11];
     int8_t dstAdjust;        // automatic alarm: 0 none, 1 an hour earlier, 2 an hour later
     uint8_t noWake;          // 0 wakes the computer for the next alarm (the default), 1 never
-    uint8_t reserved[319];
+    uint8_t ringMinutes;     // an alarm's sound stops this long after its latest start: 0 = 10, 255 = never
+    uint8_t reserved[318];
 };
 
 struct AlarmRecord {
@@ -89,7 +90,8 @@ static_assert(offsetof(ClockSettings, amMark) == 389, "layout");
 static_assert(offsetof(ClockSettings, pmMark) == 400, "layout");
 static_assert(offsetof(ClockSettings, dstAdjust) == 411, "layout");
 static_assert(offsetof(ClockSettings, noWake) == 412, "layout");
-static_assert(offsetof(ClockSettings, reserved) == 413, "layout");
+static_assert(offsetof(ClockSettings, ringMinutes) == 413, "layout");
+static_assert(offsetof(ClockSettings, reserved) == 414, "layout");
 
 static_assert(sizeof(AlarmRecord) == 848, "AlarmRecord is a file format");
 static_assert(offsetof(AlarmRecord, yearMask) == 0, "layout");

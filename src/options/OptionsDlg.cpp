@@ -70,6 +70,10 @@ BOOL COptionsDlg::OnInitDialog() {
     CheckDlgButton(hwnd(), IDC_OPT_SERVICE, s.alarmService ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_HOUR12, s.hour12 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd(), IDC_OPT_WAKE, s.noWake ? BST_UNCHECKED : BST_CHECKED);
+    HWND ring = item(IDC_OPT_RING_MINUTES);
+    for (const char* text : kRingItems)
+        SendMessageW(ring, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::wideFromGbk(text).c_str()));
+    SendMessageW(ring, CB_SETCURSEL, ringItem(s.ringMinutes), 0);
     SendMessageW(item(IDC_OPT_ALPHA), TBM_SETPOS, TRUE, s.alphaLevel);
     if (s.zOrder >= 0 && s.zOrder < kZOrderRadios)
         CheckRadioButton(hwnd(), IDC_OPT_TOPMOST, IDC_OPT_NORMAL, IDC_OPT_TOPMOST + s.zOrder);
@@ -149,6 +153,7 @@ void COptionsDlg::OnOK() {
         return;
     in.alarmService = IsDlgButtonChecked(hwnd(), IDC_OPT_SERVICE) == BST_CHECKED;
     in.wake = IsDlgButtonChecked(hwnd(), IDC_OPT_WAKE) == BST_CHECKED;
+    in.ringItem = static_cast<int>(SendMessageW(item(IDC_OPT_RING_MINUTES), CB_GETCURSEL, 0, 0));
     if (!ReadText(IDC_OPT_SOUND, in.quickSound, sizeof in.quickSound, kQuickSoundTypedLimit))
         return;
     in.hour12 = IsDlgButtonChecked(hwnd(), IDC_OPT_HOUR12) == BST_CHECKED;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "alarm/tick.h"
 #include "model/dialogtext.h"
 
 const char kSoundPathTooLong[] = "对不起，这个版本保存文件路径长度不能超过120字节。";
@@ -11,7 +12,12 @@ const char kRunKeyWriteFailed[] = "写注册表失败，请检查权限。";
 const char kRunKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValueName[] = "Zentar";
 
+const char* const kRingItems[kRingItemCount] = {"1分钟", "5分钟", "10分钟", "30分钟", "不限"};
+
 namespace {
+
+// What each 响铃持续 item stores; ten minutes is the 0 every older db.dat holds.
+const uint8_t kRingValues[kRingItemCount] = {1, 5, 0, 30, kRingMinutesNever};
 
 const char kNoDaylightText[] =
     "系统设置显示当地没有实施日光节约制度，一般情况下你不需要调整上设置。";
@@ -59,6 +65,8 @@ bool applyOptionsInput(ClockSettings& s, const OptionsInput& in) {
     s.alarmService = in.alarmService ? 1 : 0;
     s.dstAdjust = static_cast<int8_t>(in.dstAdjust);
     s.noWake = in.wake ? 0 : 1;
+    if (in.ringItem >= 0 && in.ringItem < kRingItemCount)
+        s.ringMinutes = kRingValues[in.ringItem];
 
     const char* face = in.fontName ? in.fontName : "";
     std::string cut(face, gbkPrefix(face, kFontNameLimit));
@@ -72,6 +80,13 @@ bool applyOptionsInput(ClockSettings& s, const OptionsInput& in) {
     s.quickLead = comboNumber(in.lead);
     s.quickInterval = comboNumber(in.interval);
     return true;
+}
+
+int ringItem(uint8_t ringMinutes) {
+    for (int i = 0; i < kRingItemCount; ++i)
+        if (kRingValues[i] == ringMinutes)
+            return i;
+    return -1;
 }
 
 QuickNumberTexts quickNumberTexts(const ClockSettings& s) {

@@ -52,7 +52,14 @@ struct OptionsInput {
     const char* lead;
     const char* interval;
     bool wake;             // 允许唤醒电脑以响铃: stored as noWake 0, unticked as 1
+    int ringItem;          // 响铃持续: the item chosen, -1 for none
 };
+
+// 响铃持续: its items in order, and the item that shows a stored ringMinutes
+// (-1 for a value no item stands for: then nothing is chosen and OK keeps it).
+constexpr int kRingItemCount = 5;
+extern const char* const kRingItems[kRingItemCount];  // "1分钟" … "不限"
+int ringItem(uint8_t ringMinutes);
 
 // Stores the input into the settings; false, with nothing changed, when the
 // sound path is too long to keep. Position and colours are not touched.

@@ -18,6 +18,7 @@
 #define IDD_ABOUT              133
 #define IDD_CALENDAR           134
 #define IDD_COUNTDOWN          180
+#define IDD_RING               181
 
 // Menus
 #define IDM_CLOCK_MENU         132
@@ -116,6 +117,7 @@
 #define IDC_OPT_DST            1062
 #define IDC_OPT_DST_STATUS     1063
 #define IDC_OPT_WAKE           1064
+#define IDC_OPT_RING_MINUTES   1065
 
 // Clock window commands
 #define ID_OPTIONS             32771
@@ -149,3 +151,10 @@
 #define ID_CAL_MARK_OFF        32860
 #define ID_CAL_MARK_WORK       32861
 #define ID_CAL_MARK_OFFICIAL   32862
+
+// The ring window, shown while an alarm's sound plays
+#define IDC_RING_SNOOZE_5      1090
+#define IDC_RING_SNOOZE_10     1091
+#define IDC_RING_CLOSE         1092
+#define IDC_RING_TIME          1093
+#define IDC_RING_TEXT          1094

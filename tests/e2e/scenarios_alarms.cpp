@@ -109,8 +109,33 @@ E2E_SEAMS_SCENARIO(alarm_text_goes_to_memo) {
     E2E_CHECK(saved == expected);
 }
 
+namespace {
+
+// The ring window once it shows the minute and what rang: its buttons are
+// disabled at first and enabled a second later.
+HWND expectRing(const Session& run, const char* minute, const char* label) {
+    HWND ring = nullptr;
+    E2E_CHECK_MSG(waitFor([&] { return (ring = dialogWithItem(run.pid(), 1092)) && itemText(ring, 1094) == label; }, 8000),
+                  std::string("no ring window for ") + label);
+    const auto enabled = [&] { return IsWindowEnabled(GetDlgItem(ring, 1090)) + IsWindowEnabled(GetDlgItem(ring, 1091)) +
+                                      IsWindowEnabled(GetDlgItem(ring, 1092)); };
+    E2E_CHECK_MSG(enabled() == 0, "the ring window's buttons are enabled at once");
+    expectText(ring, 1093, minute);
+    E2E_CHECK(waitFor([&] { return enabled() == 3; }, 3000, "the ring window's buttons enabled"));
+    return ring;
+}
+
+void expectStopped(HWND mci, HWND ring, const char* by) {
+    E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci) && !IsWindowVisible(ring); }, 10000, "sound and window gone"),
+                  std::string(by) + " left the sound or the ring window on");
+}
+
+}  // namespace
+
 // While it rings, the menu offers to snooze it: 5, 10 and 30 minutes above
-// 设置选项, only until the sound stops.
+// 设置选项, only until the sound stops. The ring window shows it beside the
+// clock, and with the memo it leaves the keyboard where it was; with
+// 响铃持续 at 1分钟 a sound nobody answers stops after a minute.
 E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     // Due at 11:01, a minute of lead and one more start at the minute itself.
     AlarmRecord alarm = hourly("起床");
@@ -119,8 +144,14 @@ E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     alarm.intervalMinutes = 1;
     alarm.repeatCount = 2;
     std::strcpy(alarm.soundPath, "tone.wav");
+    AlarmRecord second = hourly("");  // the sound alone at 11:30
+    second.hourMask = hourBit(11);
+    second.minute = 30;
+    std::strcpy(second.soundPath, "tone.wav");
+    ClockSettings settings = defaultSettings();
+    settings.ringMinutes = 1;
     Session run;
-    prepare(run, "alarm_sound", defaultSettings(), {alarm});
+    prepare(run, "alarm_sound", settings, {alarm, second});
     E2E_CHECK(writeBytes(run.folder + "\\tone.wav", toneWav(20)));
     launchMovable(run, kBeforeTheHour);
 
@@ -131,17 +162,27 @@ E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 8000),
                   "the sound did not start at the lead time");
     // Let it be heard for a moment (the runner records the audio device),
-    // then a click on the clock silences it.
-    sleepWall(1000);
+    // then a click on the clock silences it. The start belongs to 11:01.
+    HWND ring = expectRing(run, "11:01am", "起床");
     E2E_CHECK(soundPlaying(mci));
     const POINT c = centreOf(run.clock);
     mouseClick(c.x, c.y);
     E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci); }, 3000),
                   "a click did not stop the sound");
+    expectStopped(mci, ring, "a click on the clock");
+    // Another program, started after that click, has the keyboard.
+    Program notepad;
+    HWND editor = nullptr;
+    E2E_CHECK(notepad.start(run.folder, "notepad.exe") &&
+              waitFor([&] { return (editor = visibleOfClass(notepad.pid(), "Notepad")) && GetForegroundWindow() == editor; },
+                      15000, "notepad in front"));
 
     // The start at 11:01: the fourth entry is now 设置选项, the second
     // snoozes for 10 minutes, to 11:12.
     E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 65000), "the second start did not ring");
+    expectRing(run, "11:01am", "起床");
+    E2E_CHECK_MSG(waitDialog(run.pid(), 1001, 5000) && GetForegroundWindow() == editor,
+                  "the memo or the ring window took the keyboard from notepad");
     chooseFromMenu(run, 4);
     HWND options = waitDialog(run.pid(), 1062, 15000);
     E2E_CHECK_MSG(options, "the fourth entry of a ringing alarm's menu is not 设置选项");
@@ -150,7 +191,8 @@ E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     E2E_CHECK(soundPlaying(mci));
     chooseFromMenu(run, 2);
     E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci); }, 3000), "snoozing did not stop the sound");
-    std::string row = listedRow(run, 1);
+    expectStopped(mci, ring, "a snooze from the menu");
+    std::string row = listedRow(run, 2);
     E2E_CHECK_MSG(row == "12月7日 11:12|tone.wav|起床|是", "the snooze is listed as '" + row + "'");
 
     // It rings at 11:12; the first entry then snoozes for 5 minutes, and
@@ -159,13 +201,32 @@ E2E_SEAMS_SCENARIO(alarm_sound_plays_until_clicked) {
     E2E_CHECK_MSG(waitFor([&] { return soundPlaying(mci); }, 8000), "the snooze did not ring");
     chooseFromMenu(run, 1);
     E2E_CHECK_MSG(waitFor([&] { return !soundPlaying(mci); }, 3000), "snoozing did not stop the sound");
-    row = listedRow(run, 2);
+    row = listedRow(run, 3);
     E2E_CHECK_MSG(row == "12月7日 11:18|tone.wav|起床|是", "the second snooze is listed as '" + row + "'");
     chooseFromMenu(run, 1);
     options = waitDialog(run.pid(), 1062, 15000);
     E2E_CHECK_MSG(options, "a silent clock's first entry is not 设置选项");
     PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
     waitClosed(run, options, "the options");
+
+    // At 11:18 the window's 10分钟后再响 does what the menu's entry does.
+    moveClock(run, "2026-12-07 11:17:57");
+    press(expectRing(run, "11:18am", "起床"), 1091);
+    expectStopped(mci, ring, "10分钟后再响");
+    row = listedRow(run, 4);
+    E2E_CHECK_MSG(row == "12月7日 11:29|tone.wav|起床|是", "the window's snooze is listed as '" + row + "'");
+    // At 11:30 the other sound replaces the snooze's in the window; nobody
+    // answers, so a minute later it stops and the memo says what rang.
+    moveClock(run, "2026-12-07 11:28:57");
+    expectRing(run, "11:29am", "起床");
+    moveClock(run, "2026-12-07 11:29:57");
+    expectRing(run, "11:30am", "tone.wav");
+    moveClock(run, "2026-12-07 11:30:55");
+    expectStopped(mci, ring, "a minute unanswered");
+    const std::string note = itemText(dialogWithItem(run.pid(), 1001), 1001);
+    const size_t unanswered = note.find("\r\n[未应答");
+    E2E_CHECK_MSG(unanswered != std::string::npos && note.substr(unanswered) == "\r\n[未应答 11:30] tone.wav",
+                  "the memo reads '" + note + "'");
     // The texts have their sound, so no beep.
     E2E_CHECK(seamLog(run.folder).empty());
     exitProgram(run);

@@ -100,9 +100,24 @@ E2E_SCENARIO(dpi_clock_and_calendar_to_scale) {
     E2E_CHECK(m.find("requestedExecutionLevel") == std::string::npos);
     E2E_CHECK(m.find("Common-Controls") == std::string::npos);
 
+    // A sound at 10:00: its ring window beside the clock, whole at this DPI.
+    AlarmRecord wake = emptyAlarm();
+    wake.hourMask = hourBit(10);
+    wake.repeatCount = 1;
+    std::strcpy(wake.soundPath, "起床.wav");
     Session run;
-    prepare(run, "dpi_scale", defaultSettings());
-    launch(run, "2009-05-20 10:00:00");
+    prepare(run, "dpi_scale", defaultSettings(), {wake});
+    E2E_CHECK(writeBytes(run.folder + "\\起床.wav", toneWav(5)));
+    launch(run, "2009-05-20 09:59:57");
+    HWND ring = waitDialog(run.pid(), IDC_RING_CLOSE, 8000);
+    E2E_CHECK(ring && waitFor([&] { return IsWindowEnabled(GetDlgItem(ring, IDC_RING_CLOSE)); }, 3000, "ring buttons"));
+    expectWhole(ring, IDD_RING);
+    E2E_CHECK(rectOf(ring).left == rectOf(run.clock).left && rectOf(ring).top == rectOf(run.clock).bottom + scaled(4));
+    screenshot("ring", ring);
+    HWND mci = mciWindowOf(run.clock);
+    E2E_CHECK(soundPlaying(mci));
+    press(ring, IDC_RING_CLOSE);
+    E2E_CHECK(waitFor([&] { return !IsWindowVisible(ring) && !soundPlaying(mci); }, 3000, "关闭: the sound stopped"));
 
     // The face's 24 pixels are 24 at 96 DPI and 36 at 144: the window is
     // sized to the widest text in that font, and the text shown fits it.

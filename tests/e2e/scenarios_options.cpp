@@ -144,12 +144,16 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     setText(d, 1055, "下午");
     setText(d, 1005, "7分钟");
     SendMessageA(GetDlgItem(d, 1033), TBM_SETPOS, TRUE, 5);
+    // 响铃持续: ten minutes for a db.dat that never set it; 1分钟 is stored as 1.
+    HWND ring = GetDlgItem(d, 1065);
+    E2E_CHECK(comboItem(ring, 0) == "1分钟" && comboItem(ring, 4) == "不限" && SendMessageA(ring, CB_GETCURSEL, 0, 0) == 2);
+    SendMessageA(ring, CB_SETCURSEL, 0, 0);
     okWithStacking(r, other, d, 1);
 
     // The clock saves after it has applied the new settings: wait for the file.
     ClockSettings s = {};
     E2E_CHECK(waitFor([&] { s = saved(r); return s.fontSize == 40; }, 5000));
-    E2E_CHECK(s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5 && s.fullTransparent == 0);
+    E2E_CHECK(s.hour12 == 1 && s.quickLead == 7 && s.alphaLevel == 5 && s.fullTransparent == 0 && s.ringMinutes == 1);
     E2E_CHECK(std::strcmp(s.amMark, "上午") == 0 && s.textColor == 0x0000FF && s.backColor == 0xFF8000);
     E2E_CHECK(s.autoStart == 1);
     E2E_CHECK_MSG(lstrcmpiW(wideFromGbk(runValue()).c_str(), wideFromGbk(r.folder + "\\Zentar.exe").c_str()) == 0,

@@ -14,6 +14,9 @@ TEST(ClockText, TwelveHourDialKeepsNoonAndTurnsMidnightIntoTwelve) {
     EXPECT_EQ(formatClockText(s, at(2026, 12, 7, 12, 30, 0)), "12:30:00pm");
     EXPECT_EQ(formatClockText(s, at(2026, 12, 7, 13, 0, 0)), " 1:00:00pm");
     EXPECT_EQ(formatClockText(s, at(2026, 12, 7, 11, 59, 59)), "11:59:59am");
+    // A minute on the same dial, unpadded.
+    EXPECT_EQ(formatClockMinute(s, at(2026, 12, 7, 0, 5, 9)), "12:05am");
+    EXPECT_EQ(formatClockMinute(s, at(2026, 12, 7, 13, 0, 0)), "1:00pm");
 }
 
 TEST(ClockText, TwentyFourHourDialStillShowsTheMarks) {
@@ -24,6 +27,7 @@ TEST(ClockText, TwentyFourHourDialStillShowsTheMarks) {
     s.pmMark[0] = '\0';
     EXPECT_EQ(formatClockText(s, at(2026, 12, 7, 13, 0, 0)), "13:00:00");
     EXPECT_EQ(formatClockText(s, at(2026, 12, 7, 9, 8, 7)), " 9:08:07");
+    EXPECT_EQ(formatClockMinute(s, at(2026, 12, 7, 9, 8, 7)), "9:08");
 }
 
 TEST(ClockText, ChineseAndFullWidthMarks) {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "alarm/tick.h"
+
 namespace {
 
 ZoneRule rule(uint16_t year, uint16_t month, uint16_t dayOfWeek, uint16_t day, uint16_t hour) {
@@ -75,6 +77,21 @@ TEST(OptionsApply, TheWakeBoxIsStoredInTheFirstReservedByte) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&s);
     s.noWake = 1;
     EXPECT_EQ(bytes[412], 1);
+}
+
+TEST(OptionsApply, RingDurationItemsStoreWhatTheTickHolds) {
+    ClockSettings s = defaultSettings();
+    EXPECT_STREQ(kRingItems[ringItem(s.ringMinutes)], "10分钟");  // every older db.dat
+    const int minutes[kRingItemCount] = {1, 5, 10, 30, 0};       // 0: 不限
+    OptionsInput in = input();
+    for (in.ringItem = 0; in.ringItem < kRingItemCount; ++in.ringItem) {
+        ASSERT_TRUE(applyOptionsInput(s, in));
+        EXPECT_TRUE(ringLimitMinutes(s) == minutes[in.ringItem] && ringItem(s.ringMinutes) == in.ringItem);
+    }
+    // A value no item stands for shows none and stays.
+    s.ringMinutes = 7;
+    in.ringItem = ringItem(7);
+    EXPECT_TRUE(applyOptionsInput(s, in) && in.ringItem == -1 && reinterpret_cast<unsigned char*>(&s)[413] == 7);
 }
 
 TEST(OptionsApply, SoundPathOf120BytesIsRefusedAndLongFaceNamesAreCut) {

@@ -32,8 +32,9 @@ TEST(RecordsDefaults, SettingsImageHoldsStartUpValuesAndZeroPadding) {
     EXPECT_TRUE(allZero(s.quickSound, sizeof s.quickSound));
     EXPECT_EQ(s.dstAdjust, 0);
     EXPECT_EQ(s.noWake, 0);
+    EXPECT_EQ(s.ringMinutes, 0);
     EXPECT_TRUE(allZero(s.reserved, sizeof s.reserved));
-    EXPECT_EQ(sizeof s.reserved, 319u);
+    EXPECT_EQ(sizeof s.reserved, 318u);
 }
 
 TEST(RecordsDefaults, EmptyAlarmIsAllZero) {

@@ -55,6 +55,7 @@ public:
     void postponePowerAlarm(const AlarmRecord& a) override {
         log.push_back("postpone " + std::to_string(a.specialAction) + " " + a.text);
     }
+    void stopSound() override { log.push_back("stop"); }
 };
 
 template <size_t N>
@@ -77,6 +78,8 @@ AlarmRecord alarm(int hour, int minute, const char* text = "", const char* sound
 const TimeZoneRecord kUtc8{-480, 0, 0, {}, {}};
 
 struct TickFixture : ::testing::Test {
+    // Most cases leap hours or days between seconds; how long a sound lasts has a case of its own.
+    TickFixture() { settings.ringMinutes = kRingMinutesNever; }
     ClockSettings settings = defaultSettings();
     AlarmTable table{};
     RecordingSeams seams;
@@ -469,6 +472,50 @@ TEST_F(TickSchedule, RingingAlarmIsTheLastStartedAlarmSound) {
     EXPECT_NE(tick.ringingAlarm(), nullptr);
     tick.soundStopped();
     EXPECT_EQ(tick.ringingAlarm(), nullptr);
+    // An hourly alarm's second start meets the next hour's first: the later ring is the one heard.
+    table.alarms[1].hourMask = 0;
+    table.alarms[1].intervalMinutes = 60;
+    table.alarms[1].repeatCount = 2;
+    pump(at(2015, 6, 13, 9, 0));
+    EXPECT_EQ(hm(tick.ringingMinute()), "06-13 09:00");
+}
+
+// A sound nobody answers stops ringMinutes after its latest start, and the memo
+// says what rang for which minute; after a click or the chime nothing comes.
+TEST_F(TickSchedule, AnUnansweredSoundStopsAfterItsTime) {
+    using Lines = std::vector<std::string>;
+    seams.files = {"D:\\铃声\\ring.mp3"};
+    AlarmRecord wake = alarm(8, 0, "起床", "D:\\铃声\\ring.mp3");
+    wake.leadMinutes = 5;
+    wake.repeatCount = 2;  // 07:55 and 08:00, both for 08:00
+    add(wake);
+    const auto stops = [this](const LocalTime& from, int count) {
+        Lines out;
+        for (const std::string& line : minutes(from, count))
+            if (line.find(" stop") != std::string::npos || line.find("未应答") != std::string::npos) out.push_back(line);
+        return out;
+    };
+    // The start at 08:00 renews five minutes as they run out.
+    settings.ringMinutes = 5;
+    pump(at(2015, 6, 10, 7, 55));
+    EXPECT_EQ(hm(tick.ringingMinute()), "06-10 08:00");
+    EXPECT_EQ(stops(at(2015, 6, 10, 7, 56), 12), (Lines{"06-10 08:05 stop", "06-10 08:05 memo [未应答 08:00] 起床"}));
+    // A click, or the chime (11:55 in a UTC+8 zone), comes first: no line.
+    settings.ringMinutes = 1;
+    pump(at(2015, 6, 12, 8, 0));
+    tick.soundStopped();
+    EXPECT_TRUE(stops(at(2015, 6, 12, 8, 1), 3).empty());
+    tick.setDefaultSound("notify.mp3", true);
+    table.alarms[0] = alarm(11, 55, "", "D:\\铃声\\ring.mp3");
+    table.alarms[0].leadMinutes = 1;
+    EXPECT_TRUE(stops(at(2015, 6, 12, 11, 54), 4).empty());
+    // A clock set back by days while it rings counts from where it then stands;
+    // without a text, the sound file's name says what rang.
+    tick.setDefaultSound("notify.mp3", false);
+    pump(at(2015, 6, 13, 11, 54));
+    EXPECT_EQ(stops(at(2015, 6, 10, 9, 0), 2), (Lines{"06-10 09:01 stop", "06-10 09:01 memo [未应答 11:55] ring.mp3"}));
+    settings.ringMinutes = kRingMinutesNever;  // 不限
+    EXPECT_TRUE(stops(at(2015, 6, 14, 11, 54), 600).empty());
 }
 
 TEST_F(TickReentry, InnerTicksAndTableChangesDoNotDisturbTheOuterSecond) {
