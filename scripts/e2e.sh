@@ -17,9 +17,10 @@ cleanup() {
 trap cleanup EXIT
 
 # Everything a pass's scenarios play ends up in the recording $1, to prove
-# that sound was real.
+# that sound was real. A short latency: parec's default buffers about two
+# seconds, which a pass that ends soon after its only sound never wrote out.
 start_recording() {
-  parec -d testsink.monitor --file-format=wav "$1" 2>/dev/null &
+  parec -d testsink.monitor --latency-msec=100 --file-format=wav "$1" 2>/dev/null &
   PAREC_PID=$!
 }
 # Fails when the scenarios that play a sound ran (their folders are in $2)

@@ -583,10 +583,14 @@ E2E_SEAMS_SCENARIO(automatic_chime_plays_release_sound) {
     E2E_CHECK_MSG(before.compare(0, 5, "11:54") == 0, "the clock shows '" + before + "'");
     E2E_CHECK(!soundPlaying(mci));
     std::string face;
+    // The face is read once the sound plays: read before, it may still show
+    // the second before the tick that starts the chime.
     E2E_CHECK_MSG(waitFor([&] {
+                      if (!soundPlaying(mci))
+                          return false;
                       face = itemText(clock, 1000);
-                      return soundPlaying(mci);
-                  }, 15000),
+                      return true;
+                  }, 15000, "the chime"),
                   "the chime did not play; the clock shows '" + itemText(clock, 1000) + "'");
     E2E_CHECK_MSG(face.compare(0, 6, "11:55:") == 0, "the chime started at '" + face + "'");
     // The device reads the file as the two seconds it was made.
