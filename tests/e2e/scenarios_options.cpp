@@ -1,6 +1,7 @@
 // The options dialog as the clock's menu opens it: what OK stores and applies,
 // what it refuses, the Run key and the font picker.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -36,7 +37,10 @@ void pickColour(HWND options, int swatchId, int red, int green, int blue) {
     const POINT swatch = centreOf(GetDlgItem(options, swatchId));
     mouseClick(swatch.x, swatch.y);
     HWND colour = nullptr;
-    E2E_CHECK(waitFor([&] { return (colour = FindWindowW(L"#32770", L"颜色")) != nullptr; }, 5000));
+    // Shown means initialised: typed into earlier, the dialog's own start
+    // values would overwrite the new ones (seen under qemu).
+    E2E_CHECK(waitFor([&] { return (colour = FindWindowW(L"#32770", L"颜色")) != nullptr && IsWindowVisible(colour); },
+                      5000, "the colour dialog"));
     setText(colour, 706, std::to_string(red));
     setText(colour, 707, std::to_string(green));
     setText(colour, 708, std::to_string(blue));
@@ -51,6 +55,18 @@ bool layered(HWND clock, COLORREF key, DWORD flags, BYTE alpha = 0) {
     DWORD f = 0;
     return GetLayeredWindowAttributes(clock, &k, &a, &f) && f == flags &&
            (flags == LWA_COLORKEY ? k == key : a == alpha);
+}
+
+// What the clock holds instead, for a failure's message.
+std::string layeredText(HWND clock) {
+    COLORREF k = 0;
+    BYTE a = 0;
+    DWORD f = 0;
+    if (!GetLayeredWindowAttributes(clock, &k, &a, &f)) return "no layered attributes";
+    char text[64];
+    std::snprintf(text, sizeof text, "key %06lX, alpha %u, flags %lu", static_cast<unsigned long>(k), a,
+                  static_cast<unsigned long>(f));
+    return text;
 }
 
 ClockSettings saved(const Session& r) { return readDataFile(r.folder).settings; }
@@ -121,7 +137,7 @@ E2E_SCENARIO(options_ok_validates_stores_and_applies) {
     pickColour(d, 1031, 255, 0, 0);
     pickColour(d, 1032, 0, 128, 255);
     E2E_CHECK_MSG(waitFor([&] { return layered(r.clock, 0xFF8000, LWA_COLORKEY); }, 2000, "the new colour key"),
-                  "the colour key is not the new background");
+                  "the colour key is not the new background: " + layeredText(r.clock));
     // Cancel keeps them: once the clock is back in its loop, the key still is the new one.
     close(d, IDCANCEL);
     waitClosed(r, d, "the options");
