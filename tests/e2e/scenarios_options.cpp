@@ -38,7 +38,7 @@ void pickColour(HWND options, int swatchId, int red, int green, int blue) {
     mouseClick(swatch.x, swatch.y);
     HWND colour = nullptr;
     // Shown means initialised: typed into earlier, the dialog's own start
-    // values would overwrite the new ones (seen under qemu).
+    // values can overwrite the new ones.
     E2E_CHECK(waitFor([&] { return (colour = FindWindowW(L"#32770", L"颜色")) != nullptr && IsWindowVisible(colour); },
                       5000, "the colour dialog"));
     setText(colour, 706, std::to_string(red));
