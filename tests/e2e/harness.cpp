@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include "alarm/schedule.h"
 #include "calendarui/calendartext.h"
 
 #include <cmath>
@@ -186,10 +187,6 @@ bool Program::startFaked(const std::string& folder, const std::string& fakeClock
         unixPath(folder) + "/Zentar.exe'\"";
     adoptFromWindow_ = true;
     return launch(line, folder);
-}
-
-bool Program::startAt(const std::string& folder, const std::string& localTime) {
-    return startFaked(folder, "FAKETIME='@" + localTime + "'", "");
 }
 
 bool Program::startWithClockFile(const std::string& folder, const std::string& clockFile,
@@ -1333,19 +1330,56 @@ void prepare(Session& s, const char* name, const ClockSettings& settings, const 
 }
 
 void launch(Session& s, const char* localTime) {
-    E2E_CHECK_MSG(localTime ? s.program.startAt(s.folder, localTime) : s.program.start(s.folder),
-                  "the program did not start");
+    if (localTime) {
+        launchMovable(s, localTime);
+        return;
+    }
+    E2E_CHECK_MSG(s.program.start(s.folder), "the program did not start");
     E2E_CHECK_MSG(s.clock = s.program.clock(), "no clock window appeared");
 }
 
 namespace {
+
 std::string clockFileOf(const Session& s) { return s.folder + ".clock"; }
+
+// Seconds into a 12-hour turn of "h:mm:ss", as the face or a time text ends.
+int secondsOfTurn(const std::string& text, size_t at) {
+    int h = 0, m = 0, sec = 0;
+    if (std::sscanf(text.c_str() + at, "%d:%d:%d", &h, &m, &sec) != 3)
+        return -1;
+    return (h % 12) * 3600 + m * 60 + sec;
+}
+
 }  // namespace
 
 void launchMovable(Session& s, const char* localTime, const std::string& currentDir) {
-    E2E_CHECK_MSG(setClockFile(clockFileOf(s), localTime), "cannot write the clock file");
+    // The faked clock runs from the moment the process starts, and Wine may
+    // take seconds to get the program to its first tick (the i686 pass under
+    // qemu most of all, more on a busy machine). Started at localTime itself,
+    // the program could first look at the clock after the very minute the
+    // scenario is about, and no alarm of that minute would ring. So it starts
+    // at second 1 of the same minute (of the minute before for second 0) and
+    // is moved to localTime once its clock shows: no minute begins in the gap
+    // but localTime's own, which the tick then catches up as if it had seen it.
+    LocalTime at{};
+    E2E_CHECK_MSG(std::sscanf(localTime, "%d-%d-%d %d:%d:%d", &at.year, &at.month, &at.day, &at.hour, &at.minute,
+                              &at.second) == 6,
+                  std::string("not a time: ") + localTime);
+    const std::string early = timeText(addSeconds(at, -((at.second + 59) % 60)));
+    E2E_CHECK_MSG(setClockFile(clockFileOf(s), early), "cannot write the clock file");
     E2E_CHECK_MSG(s.program.startWithClockFile(s.folder, clockFileOf(s), currentDir), "the program did not start");
     E2E_CHECK_MSG(s.clock = s.program.clock(), "no clock window appeared");
+    moveClock(s, localTime);
+    // The face (when it shows seconds) reaches localTime: from here on the
+    // scenario's clock is the one it asked for.
+    const int target = secondsOfTurn(localTime, 11);
+    E2E_CHECK_MSG(waitFor(
+                      [&] {
+                          const int face = secondsOfTurn(itemText(s.clock, 1000), 0);
+                          return face < 0 || (face - target + 43200) % 43200 < 21600;
+                      },
+                      3000, "the face at the start time"),
+                  std::string("the clock shows ") + itemText(s.clock, 1000) + ", not " + localTime);
 }
 
 void moveClock(const Session& s, const std::string& localTime) {

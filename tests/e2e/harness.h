@@ -97,9 +97,6 @@ public:
     // defaults to folder.
     bool start(const std::string& folder, const std::string& commandLine = "",
                const std::string& currentDir = "");
-    // Starts the program seeing the given local wall-clock time
-    // ("YYYY-MM-DD hh:mm:ss") at start, advancing in real time from there.
-    bool startAt(const std::string& folder, const std::string& localTime);
     // Starts the program seeing the time that clockFile holds, read again at
     // every call, so that setClockFile moves its clock while it runs. It
     // starts in currentDir (default: folder) with its full path as command.
@@ -328,11 +325,12 @@ struct Session {
 void prepare(Session& s, const char* name);
 void prepare(Session& s, const char* name, const ClockSettings& settings,
              const std::vector<AlarmRecord>& alarms = {});
-// Starts the program, seeing localTime ("YYYY-MM-DD hh:mm:ss") when given,
-// and waits for its clock.
+// Starts the program and waits for its clock; given localTime
+// ("YYYY-MM-DD hh:mm:ss"), as launchMovable.
 void launch(Session& s, const char* localTime = nullptr);
-// Starts the program on a clock the scenario moves with moveClock, seeing
-// localTime at first; currentDir as for Program::start.
+// Starts the program on a clock the scenario moves with moveClock, and
+// returns once it sees localTime, however slowly it started: no minute
+// before it has been processed; currentDir as for Program::start.
 void launchMovable(Session& s, const char* localTime, const std::string& currentDir = "");
 void moveClock(const Session& s, const std::string& localTime);
 // "YYYY-MM-DD hh:mm:ss", as the two above and launch take it.
