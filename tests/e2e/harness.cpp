@@ -1342,12 +1342,15 @@ namespace {
 
 std::string clockFileOf(const Session& s) { return s.folder + ".clock"; }
 
-// Seconds into a 12-hour turn of "h:mm:ss", as the face or a time text ends.
-int secondsOfTurn(const std::string& text, size_t at) {
+// Seconds into a 12-hour turn of h:mm:ss.
+int secondsOfTurn(int h, int m, int sec) { return (h % 12) * 3600 + m * 60 + sec; }
+
+// What the face shows, as secondsOfTurn; -1 when it shows no seconds.
+int faceSecondsOfTurn(HWND clock) {
     int h = 0, m = 0, sec = 0;
-    if (std::sscanf(text.c_str() + at, "%d:%d:%d", &h, &m, &sec) != 3)
+    if (std::sscanf(itemText(clock, 1000).c_str(), "%d:%d:%d", &h, &m, &sec) != 3)
         return -1;
-    return (h % 12) * 3600 + m * 60 + sec;
+    return secondsOfTurn(h, m, sec);
 }
 
 }  // namespace
@@ -1372,10 +1375,10 @@ void launchMovable(Session& s, const char* localTime, const std::string& current
     moveClock(s, localTime);
     // The face (when it shows seconds) reaches localTime: from here on the
     // scenario's clock is the one it asked for.
-    const int target = secondsOfTurn(localTime, 11);
+    const int target = secondsOfTurn(at.hour, at.minute, at.second);
     E2E_CHECK_MSG(waitFor(
                       [&] {
-                          const int face = secondsOfTurn(itemText(s.clock, 1000), 0);
+                          const int face = faceSecondsOfTurn(s.clock);
                           return face < 0 || (face - target + 43200) % 43200 < 21600;
                       },
                       3000, "the face at the start time"),
